@@ -1,0 +1,85 @@
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "utils/unique_resource.h"
+
+// The run state. The numeric order matters: a stop request waits while the
+// state is at most StopRequested.
+enum class EngineState : int32_t {
+    Idle = 0,
+    Running = 1,
+    StopRequested = 2,
+    Stopped = 3,
+    Completed = 4,
+};
+
+// One queued source file.
+struct ConvertJob {
+    int32_t index = 0;  // position in the queue
+    std::wstring sourcePath;
+    std::wstring outputPath;  // empty until the worker reaches the job
+    int32_t duration = 0;     // whole seconds; 0 until probed
+    int32_t percent = 0;      // 0..100; 100 means done
+};
+
+// Asked on the worker thread before an existing output is replaced. The only
+// code is kOverwriteQuestion; only the answer 1 allows the replacement.
+using OverwriteCallback = int32_t (*)(int32_t code, INT_PTR context);
+constexpr int32_t kOverwriteQuestion = 1;
+constexpr int32_t kOverwriteAllowed = 1;
+
+// The conversion engine: the settings of a run, the job queue, the run state
+// and the lock the user-interface thread shares with the worker thread.
+//
+// The queue and the four settings may change only while no worker runs.
+class ConvertCore {
+public:
+    ConvertCore();
+    virtual ~ConvertCore();
+
+    virtual bool initialize();
+    virtual bool reset();
+    // Converts one file on the worker thread.
+    virtual bool convert(const std::wstring& sourcePath, const std::wstring& outputPath);
+    // Begins a run on a new worker thread.
+    virtual bool start();
+    // Called on the worker thread once a run has reached its final state.
+    virtual void onFinished();
+
+    bool addJob(const wchar_t* path);
+    bool clearJobs();
+    // Copies the current job into job; false (job untouched) when there is none.
+    bool getCurrentJob(ConvertJob& job);
+    void setJobProgress(int32_t percent, int32_t index);
+    int32_t countCompleted();
+
+    ConvertCore(const ConvertCore&) = delete;
+    ConvertCore& operator=(const ConvertCore&) = delete;
+
+    // Auto-reset event created signalled: waiting takes it, SetEvent frees it.
+    utils::unique_handle queueLock;
+    utils::unique_handle workerThread;
+    std::wstring corePath;
+    std::wstring outputDir;
+    std::wstring arguments;
+    std::wstring outputExt;
+    std::vector<std::unique_ptr<ConvertJob>> jobs;
+    std::map<std::wstring, ConvertJob*> jobsByPath;
+    // Both threads read and write these without the lock.
+    std::atomic<EngineState> state{EngineState::Idle};
+    std::atomic<int32_t> currentIndex{-1};
+    bool parsing = false;  // worker thread only
+    OverwriteCallback overwriteCallback = nullptr;
+    INT_PTR callbackContext = 0;
+
+private:
+    void deleteJobs();
+};
