@@ -26,6 +26,14 @@ bool ConvertCore::start() {
 
 void ConvertCore::onFinished() {}
 
+void ConvertCore::requestStop() {}
+
+bool ConvertCore::isWorkerRunning() const {
+    return false;
+}
+
+void ConvertCore::waitForWorker() {}
+
 bool ConvertCore::addJob(const wchar_t* path) {
     if (!path || jobsByPath.count(path) != 0) {
         return false;

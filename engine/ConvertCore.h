@@ -54,6 +54,14 @@ public:
     // Called on the worker thread once a run has reached its final state.
     virtual void onFinished();
 
+    // Asks a running conversion to stop after the file in hand; waits up to a
+    // second for the worker to end. The outcome is read from state.
+    void requestStop();
+    // True while a worker thread of an earlier run has not yet ended.
+    bool isWorkerRunning() const;
+    // Blocks until the worker thread, if any, has ended.
+    void waitForWorker();
+
     bool addJob(const wchar_t* path);
     bool clearJobs();
     // Copies the current job into job; false (job untouched) when there is none.
