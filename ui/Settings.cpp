@@ -11,6 +11,7 @@ namespace {
 const wchar_t kKeyParent[] = L"Software\\";
 const wchar_t kCompanyName[] = L"Tovarel Voviz Ezorirudo";
 const wchar_t kFolderValue[] = L"out_dir";
+constexpr wchar_t kSentinel = L'\xFFFF';
 constexpr REGSAM kReadAccess = KEY_READ;
 constexpr REGSAM kReadWriteAccess = KEY_READ | KEY_WRITE;
 
@@ -94,9 +95,12 @@ bool saveOutputFolder(const std::wstring& folder) {
     if (!key) {
         return false;
     }
-    // No terminator: the byte length is exactly the text's.
-    ::RegSetValueExW(key.get(), kFolderValue, 0, REG_SZ,
-                     reinterpret_cast<const BYTE*>(folder.c_str()),
+    // Stored without a terminator. RegSetValueExW adds one to a REG_SZ when it
+    // finds a NUL right after the counted bytes; a sentinel there keeps the
+    // stored length exactly the text's.
+    std::wstring data = folder;
+    data.push_back(kSentinel);
+    ::RegSetValueExW(key.get(), kFolderValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                      static_cast<DWORD>(folder.size() * sizeof(wchar_t)));
     return true;
 }
