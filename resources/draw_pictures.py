@@ -65,48 +65,53 @@ def rgba_pixels(png_path):
 # ---- 32 x 32 buttons -------------------------------------------------------
 
 def flac_badge():
-    """The FLAC file badge shared by Add and Remove: disc with a play
-    triangle beside the letters FLAC, on a small white label."""
+    """The FLAC file badge shared by Add and Remove: an orange disc with a
+    play triangle beside the letters FLAC, on a small white label."""
     return f"""
 push graphic-context
   stroke {BADGE_EDGE} stroke-width 1 fill {BADGE_FILL}
-  roundrectangle 0.5,1.5 31.5,15.5 3,3
+  roundrectangle 0.5,2.5 31.5,15.5 2.5,2.5
 pop graphic-context
 push graphic-context
   stroke {ORANGE_DARK} stroke-width 1 fill {ORANGE}
-  circle 7.5,8.5 7.5,3
+  circle 6,9 6,4.5
   stroke none fill #FFFFFF
-  polygon 5.6,5.6 10.6,8.5 5.6,11.4
+  polygon 4.5,6.6 8.6,9 4.5,11.4
 pop graphic-context
 push graphic-context
-  font {SANS_BOLD} font-size 9 fill {INK} stroke none
-  text 14,12.3 'FLAC'
+  font {SANS_BOLD} font-size 7.5 fill {INK} stroke none
+  text 11.6,12.2 'FLAC'
 pop graphic-context
 """
 
 
-def bar(x0, y0, x1, y1, fill, edge):
+def sign(horizontal, vertical, fill, edge):
+    """A plus (both bars) or a minus (horizontal only) below the badge, with a
+    dark rim so it reads on any face colour."""
+    shapes = []
+    if horizontal:
+        shapes.append("roundrectangle 8.5,20.5 23.5,25.5 1.5,1.5")
+    if vertical:
+        shapes.append("roundrectangle 13.5,17 18.5,30.5 1.5,1.5")
+    rim = "\n".join(shapes)
     return f"""
 push graphic-context
-  stroke {edge} stroke-width 1 fill {fill}
-  roundrectangle {x0},{y0} {x1},{y1} 1.5,1.5
+  stroke {edge} stroke-width 2 fill {edge}
+  {rim}
+pop graphic-context
+push graphic-context
+  stroke none fill {fill}
+  {rim}
 pop graphic-context
 """
 
 
 def add_picture():
-    # Blue plus below the badge, outlined for contrast on any face colour.
-    return flac_badge() + bar(9.5, 21.5, 22.5, 26.5, BLUE, BLUE_DARK) + \
-        bar(13.5, 17.5, 18.5, 30.5, BLUE, BLUE_DARK) + f"""
-push graphic-context
-  fill {BLUE} stroke none
-  rectangle 10,22 22,26
-pop graphic-context
-"""
+    return flac_badge() + sign(True, True, BLUE, BLUE_DARK)
 
 
 def remove_picture():
-    return flac_badge() + bar(8.5, 21.5, 23.5, 26.5, RED, RED_DARK)
+    return flac_badge() + sign(True, False, RED, RED_DARK)
 
 
 def clear_picture():
@@ -134,22 +139,22 @@ def convert_picture():
 push graphic-context
   stroke {RED_DARK} stroke-width 1 fill {RED}
   roundrectangle 1.5,1.5 30.5,30.5 6,6
-  stroke none fill #FFFFFF fill-opacity 0.16
-  roundrectangle 2.5,2.5 29.5,15.5 5,5
+  stroke none fill #FFFFFF fill-opacity 0.18
+  roundrectangle 2.5,2.5 29.5,14.5 5,5
 pop graphic-context
 push graphic-context
-  stroke #FFFFFF stroke-width 2.2 fill none stroke-linecap round
-  path 'M 7.2,13.5 A 9.2,9.2 0 0 1 22.5,9.2'
-  path 'M 24.8,18.5 A 9.2,9.2 0 0 1 9.5,22.8'
+  stroke #FFFFFF stroke-width 1.6 fill none stroke-linecap round
+  path 'M 6.6,14.2 A 9.6,9.6 0 0 1 21.6,7.6'
+  path 'M 25.4,17.8 A 9.6,9.6 0 0 1 10.4,24.4'
   stroke none fill #FFFFFF
-  polygon 25.8,5.6 26.0,12.6 19.4,11.2
-  polygon 6.2,26.4 6.0,19.4 12.6,20.8
+  polygon 25.6,4.6 25.8,11.8 19.0,10.0
+  polygon 6.4,27.4 6.2,20.2 13.0,22.0
 pop graphic-context
 push graphic-context
   stroke none fill #FFFFFF
-  ellipse 14.2,19.6 2.9,2.2 0,360
-  rectangle 15.9,11.0 17.3,19.6
-  path 'M 17.3,11.0 C 18.6,12.6 20.6,13.0 20.2,15.8 C 19.6,14.2 18.6,13.8 17.3,13.8 Z'
+  ellipse 14.0,20.2 3.4,2.6 0,360
+  rectangle 15.7,9.4 17.4,20.2
+  path 'M 17.4,9.4 C 18.6,11.8 21.8,12.2 21.0,16.2 C 20.2,14.2 18.8,13.6 17.4,13.4 Z'
 pop graphic-context
 """
 

@@ -201,20 +201,26 @@ void storeFolder(const std::wstring& folder) {
     ::RegCloseKey(key);
 }
 
-// Saves the window as it would show on screen, frame included.
+// Saves what the screen shows of the window. PrintWindow would leave the
+// children out under Wine, so the pixels come from the screen itself.
 bool saveScreenshot(HWND window, const wchar_t* path) {
+    ::RedrawWindow(window, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // The client area only: without a window manager nobody draws the frame.
     RECT bounds = {};
-    ::GetWindowRect(window, &bounds);
+    ::GetClientRect(window, &bounds);
+    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&bounds), 2);
     const int width = bounds.right - bounds.left;
     const int height = bounds.bottom - bounds.top;
     HDC screen = ::GetDC(nullptr);
     HDC memory = ::CreateCompatibleDC(screen);
     HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ old = ::SelectObject(memory, bitmap);
-    const BOOL printed = ::PrintWindow(window, memory, 0);
+    const BOOL copied =
+        ::BitBlt(memory, 0, 0, width, height, screen, bounds.left, bounds.top, SRCCOPY);
     ::SelectObject(memory, old);
     bool saved = false;
-    if (printed) {
+    if (copied) {
         UINT count = 0;
         UINT bytes = 0;
         Gdiplus::GetImageEncodersSize(&count, &bytes);
