@@ -5,7 +5,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 packages=(cmake make mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-          wine64 fonts-wine xvfb imagemagick googletest zip npm)
+          wine64 xvfb imagemagick googletest zip npm)
 missing=()
 for p in "${packages[@]}"; do
     # npm may come from elsewhere (nodesource, nvm); only ask apt when it is absent.

@@ -14,8 +14,8 @@
 
 // One owner-drawn control of the main window and the picture it shows.
 struct ButtonArtEntry {
-    int32_t controlId;  // 0 ends the table
-    int32_t pngId;      // resource of type "PNG"
+    int32_t controlId;       // 0 ends the table
+    int32_t pngId;           // resource of type "PNG"
     const wchar_t* tooltip;  // null: no tip
 };
 

@@ -28,29 +28,29 @@ int halfRoundedDown(int value) {
 
 bool dispatchCommand(int controlId) {
     switch (controlId) {
-    case IDCANCEL:
-        onClose();
-        return true;
-    case IDC_CONVERT:
-        onConvert();
-        return true;
-    case IDC_BROWSE_FOLDER:
-        onBrowseFolder();
-        return true;
-    case IDC_ADD:
-        onAddFiles();
-        return true;
-    case IDC_REMOVE:
-        onRemoveSelected();
-        return true;
-    case IDC_CLEAR:
-        onClearList();
-        return true;
-    case IDC_OPEN_FOLDER:
-        onOpenFolder();
-        return true;
-    default:
-        return false;
+        case IDCANCEL:
+            onClose();
+            return true;
+        case IDC_CONVERT:
+            onConvert();
+            return true;
+        case IDC_BROWSE_FOLDER:
+            onBrowseFolder();
+            return true;
+        case IDC_ADD:
+            onAddFiles();
+            return true;
+        case IDC_REMOVE:
+            onRemoveSelected();
+            return true;
+        case IDC_CLEAR:
+            onClearList();
+            return true;
+        case IDC_OPEN_FOLDER:
+            onOpenFolder();
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -64,7 +64,10 @@ HWND findControl(int controlId) {
     return control && ::IsWindow(control) ? control : nullptr;
 }
 
-POINT imageDrawOffset(const RECT& item, int imageWidth, int imageHeight, UINT itemAction,
+POINT imageDrawOffset(const RECT& item,
+                      int imageWidth,
+                      int imageHeight,
+                      UINT itemAction,
                       UINT itemState) {
     POINT offset{halfRoundedDown((item.right - item.left) - imageWidth),
                  halfRoundedDown((item.bottom - item.top) - imageHeight)};
@@ -173,22 +176,22 @@ void onClose() {
 
 INT_PTR CALLBACK mainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_DRAWITEM:
-        if (lParam) {
-            onDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-        }
-        return TRUE;
-    case WM_INITDIALOG:
-        if (!onInitDialog(window)) {
-            ::PostMessageW(window, WM_CLOSE, 0, 0);
-        }
-        return TRUE;
-    case WM_COMMAND:
-        return dispatchCommand(LOWORD(wParam)) ? TRUE : FALSE;
-    case WM_DROPFILES:
-        onDropFiles(reinterpret_cast<HDROP>(wParam));
-        return TRUE;
-    default:
-        return FALSE;
+        case WM_DRAWITEM:
+            if (lParam) {
+                onDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            }
+            return TRUE;
+        case WM_INITDIALOG:
+            if (!onInitDialog(window)) {
+                ::PostMessageW(window, WM_CLOSE, 0, 0);
+            }
+            return TRUE;
+        case WM_COMMAND:
+            return dispatchCommand(LOWORD(wParam)) ? TRUE : FALSE;
+        case WM_DROPFILES:
+            onDropFiles(reinterpret_cast<HDROP>(wParam));
+            return TRUE;
+        default:
+            return FALSE;
     }
 }

@@ -19,5 +19,8 @@ HWND findControl(int controlId);
 // Where a picture goes inside its control: centred (halves rounded down, so a
 // picture larger than the control overhangs both sides equally), one pixel
 // right and down while the button is pressed or just released.
-POINT imageDrawOffset(const RECT& item, int imageWidth, int imageHeight, UINT itemAction,
+POINT imageDrawOffset(const RECT& item,
+                      int imageWidth,
+                      int imageHeight,
+                      UINT itemAction,
                       UINT itemState);

@@ -24,7 +24,7 @@ int CALLBACK chooserCallback(HWND chooser, UINT message, LPARAM, LPARAM) {
 
 // The new-style chooser needs COM on this thread.
 class ComApartment {
-public:
+  public:
     ComApartment() : initialized_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
     ~ComApartment() {
         if (initialized_) {
@@ -34,7 +34,7 @@ public:
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
 
-private:
+  private:
     bool initialized_;
 };
 

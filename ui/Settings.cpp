@@ -76,8 +76,7 @@ std::wstring loadOutputFolder() {
     }
     BYTE data[kMaxFolderValueBytes] = {};
     size = sizeof(data);
-    if (::RegQueryValueExW(key.get(), kFolderValue, nullptr, &type, data, &size) !=
-        ERROR_SUCCESS) {
+    if (::RegQueryValueExW(key.get(), kFolderValue, nullptr, &type, data, &size) != ERROR_SUCCESS) {
         return {};
     }
     return decodeFolderValue(type, data, size);
@@ -100,7 +99,8 @@ bool saveOutputFolder(const std::wstring& folder) {
     // stored length exactly the text's.
     std::wstring data = folder;
     data.push_back(kSentinel);
-    ::RegSetValueExW(key.get(), kFolderValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+    ::RegSetValueExW(key.get(), kFolderValue, 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(data.c_str()),
                      static_cast<DWORD>(folder.size() * sizeof(wchar_t)));
     return true;
 }

@@ -117,7 +117,8 @@ int addSourcePath(const std::wstring& path) {
     return position >= 0 ? static_cast<int>(position) : -1;
 }
 
-std::vector<std::wstring> splitOpenFileSelection(const wchar_t* buffer, size_t capacity,
+std::vector<std::wstring> splitOpenFileSelection(const wchar_t* buffer,
+                                                 size_t capacity,
                                                  size_t fileOffset) {
     std::vector<std::wstring> paths;
     if (!buffer || capacity == 0) {

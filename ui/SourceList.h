@@ -31,7 +31,8 @@ void onDropFiles(HDROP drop);
 // The paths an open-file dialog returned in buffer (capacity units long).
 // fileOffset is the dialog's nFileOffset: in a multiple selection the folder
 // ends with a NUL right before it, in a single one a separator does.
-std::vector<std::wstring> splitOpenFileSelection(const wchar_t* buffer, size_t capacity,
+std::vector<std::wstring> splitOpenFileSelection(const wchar_t* buffer,
+                                                 size_t capacity,
                                                  size_t fileOffset);
 // The pieces of a ";" separated list, as the extension filter reads it.
 std::vector<std::wstring> splitExtensionList(const std::wstring& list);

@@ -44,7 +44,7 @@ bool waitFor(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs) 
 }
 
 class AppEnvironment : public ::testing::Environment {
-public:
+  public:
     void SetUp() override {
         initApplication();
         loadButtonImages(::GetModuleHandleW(nullptr));
@@ -67,7 +67,7 @@ std::wstring windowText(HWND window) {
 }
 
 class MainWindowSession {
-public:
+  public:
     explicit MainWindowSession(int templateId) {
         done_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
         thread_ = std::thread([this, templateId] {
@@ -76,8 +76,10 @@ public:
                                         mainDialogProc, 0);
             ::SetEvent(done_.get());
         });
-        waitFor([this] { return (window_ = findOnThread(L"#32770", L"Velquorn 1.0")) &&
-                                ::IsWindowVisible(window_); });
+        waitFor([this] {
+            return (window_ = findOnThread(L"#32770", L"Velquorn 1.0")) &&
+                   ::IsWindowVisible(window_);
+        });
     }
     ~MainWindowSession() {
         if (!ended() && window_) {
@@ -122,7 +124,9 @@ public:
             reinterpret_cast<LPARAM>(&search));
         return search.found;
     }
-    void command(int id) const { ::SendMessageW(window_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    void command(int id) const {
+        ::SendMessageW(window_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    }
 
     std::vector<std::wstring> listEntries() const {
         std::vector<std::wstring> entries;
@@ -136,7 +140,7 @@ public:
         return entries;
     }
 
-private:
+  private:
     utils::unique_handle done_;
     std::thread thread_;
     std::atomic<DWORD> threadId_{0};
@@ -181,8 +185,8 @@ StoredFolder storedFolder() {
     wchar_t data[300] = {};
     DWORD size = sizeof(data) - sizeof(wchar_t);
     DWORD type = 0;
-    if (::RegQueryValueExW(key, L"out_dir", nullptr, &type,
-                           reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS &&
+    if (::RegQueryValueExW(key, L"out_dir", nullptr, &type, reinterpret_cast<BYTE*>(data), &size) ==
+            ERROR_SUCCESS &&
         type == REG_SZ) {
         stored.present = true;
         stored.text.assign(data, size / sizeof(wchar_t));
@@ -241,7 +245,7 @@ bool saveScreenshot(HWND window, const wchar_t* path) {
 }
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ::RegDeleteTreeW(HKEY_CURRENT_USER, kCompanyKey); }
     void TearDown() override { ::RegDeleteTreeW(HKEY_CURRENT_USER, kCompanyKey); }
 };
@@ -319,12 +323,13 @@ TEST_F(MainWindowTest, TabWalksTheTemplateOrderSkippingTheEmptyList) {
         } while (at && at != start && order.size() < 20);
         return order;
     };
-    const std::vector<int> empty = {IDC_ADD,           IDC_REMOVE,       IDC_CLEAR, IDC_CONVERT,
-                                    IDC_OUTPUT_FOLDER, IDC_BROWSE_FOLDER, IDC_OPEN_FOLDER};
+    const std::vector<int> empty = {IDC_ADD,        IDC_REMOVE,        IDC_CLEAR,
+                                    IDC_CONVERT,    IDC_OUTPUT_FOLDER, IDC_BROWSE_FOLDER,
+                                    IDC_OPEN_FOLDER};
     EXPECT_EQ(walk(), empty);
     drop(session, {L"C:\\Music\\a.flac"});
-    const std::vector<int> filled = {IDC_ADD,         IDC_REMOVE,        IDC_CLEAR,
-                                     IDC_CONVERT,     IDC_SOURCE_LIST,   IDC_OUTPUT_FOLDER,
+    const std::vector<int> filled = {IDC_ADD,           IDC_REMOVE,      IDC_CLEAR,
+                                     IDC_CONVERT,       IDC_SOURCE_LIST, IDC_OUTPUT_FOLDER,
                                      IDC_BROWSE_FOLDER, IDC_OPEN_FOLDER};
     EXPECT_EQ(walk(), filled);
 }
@@ -338,7 +343,7 @@ const PresetEntry kThreePresets[] = {
 };
 
 class ThreePresets : public MediaPreset {
-public:
+  public:
     ThreePresets() : MediaPreset(kThreePresets) {}
     const wchar_t* outputExtension(int) const override { return L"mp3"; }
 };
@@ -380,19 +385,21 @@ TEST_F(MainWindowTest, DropAddsAcceptedNewPathsInSortedOrder) {
     ASSERT_EQ(longest.size(), 259u);
     ASSERT_EQ(tooLong.size(), 260u);
     drop(session, {
-                      L"C:\\Music\\b.flac",
-                      L"C:\\Music\\a.flac",
-                      L"C:\\Music\\b.flac",       // twice in one drop
-                      L"C:\\Music\\notes.txt",    // wrong extension
-                      L"C:\\Music\\c.flac.bak",   // wrong extension after all
+                      L"C:\\Music\\b.flac", L"C:\\Music\\a.flac",
+                      L"C:\\Music\\b.flac",      // twice in one drop
+                      L"C:\\Music\\notes.txt",   // wrong extension
+                      L"C:\\Music\\c.flac.bak",  // wrong extension after all
                       L"C:\\Music\\D.FLAC",
-                      tooLong,                    // would be cut: left out
+                      tooLong,  // would be cut: left out
                       longest,
-                      L"C:\\Music\\Album",        // a folder: no extension
+                      L"C:\\Music\\Album",  // a folder: no extension
                   });
     drop(session, {L"C:\\Music\\a.flac", L"C:\\Music\\e.flac"});  // a again
     const std::vector<std::wstring> expected = {
-        L"C:\\Music\\a.flac", L"C:\\Music\\b.flac", L"C:\\Music\\D.FLAC", L"C:\\Music\\e.flac",
+        L"C:\\Music\\a.flac",
+        L"C:\\Music\\b.flac",
+        L"C:\\Music\\D.FLAC",
+        L"C:\\Music\\e.flac",
         longest,
     };
     EXPECT_EQ(session.listEntries(), expected);
@@ -452,11 +459,8 @@ TEST_F(MainWindowTest, TheFourButtonsHaveTheirTips) {
     EXPECT_EQ(::GetWindow(tips, GW_OWNER), session.window());
     EXPECT_EQ(::SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 5);
     const std::pair<int, const wchar_t*> expected[] = {
-        {IDC_ADD, L"Add"},
-        {IDC_REMOVE, L"Remove"},
-        {IDC_CLEAR, L"Clear"},
-        {IDC_CONVERT, L"Convert"},
-        {IDC_DROP_HINT, L""},
+        {IDC_ADD, L"Add"},         {IDC_REMOVE, L"Remove"}, {IDC_CLEAR, L"Clear"},
+        {IDC_CONVERT, L"Convert"}, {IDC_DROP_HINT, L""},
     };
     for (const auto& [id, text] : expected) {
         wchar_t buffer[80] = {};
@@ -477,7 +481,7 @@ TEST_F(MainWindowTest, TheFourButtonsHaveTheirTips) {
 
 // A 32-bit top-down surface to paint a control's item rectangle into.
 class Canvas {
-public:
+  public:
     Canvas(int width, int height) : width_(width), height_(height) {
         BITMAPINFO info = {};
         info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -523,7 +527,7 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
 
-private:
+  private:
     int width_, height_;
     HDC dc_ = nullptr;
     HBITMAP bitmap_ = nullptr;

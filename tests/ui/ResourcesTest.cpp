@@ -103,7 +103,7 @@ DialogSpec mainWithPresetsSpec() {
 
 // Reads an extended dialog template field by field.
 class TemplateReader {
-public:
+  public:
     explicit TemplateReader(const std::vector<BYTE>& bytes) : bytes_(bytes) {}
     WORD word() { return take<WORD>(); }
     DWORD dword() { return take<DWORD>(); }
@@ -129,7 +129,7 @@ public:
     void skip(size_t count) { at_ += count; }
     bool ok() const { return ok_; }
 
-private:
+  private:
     WORD peekWord() {
         size_t saved = at_;
         WORD w = word();
@@ -207,7 +207,7 @@ TEST(ResourcesTest, PicturesArePngWithEightBitRgba) {
         DWORD width, height;
     };
     const Picture pictures[] = {
-        {IDP_CONVERT, 32, 32}, {IDP_REMOVE, 32, 32},  {IDP_ADD, 32, 32},
+        {IDP_CONVERT, 32, 32}, {IDP_REMOVE, 32, 32},     {IDP_ADD, 32, 32},
         {IDP_CLEAR, 32, 32},   {IDP_DROP_HINT, 280, 32},
     };
     const BYTE signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -229,7 +229,7 @@ TEST(ResourcesTest, PicturesArePngWithEightBitRgba) {
 }
 
 class GdiplusTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { initApplication(); }
     void TearDown() override { shutdownApplication(); }
 };
@@ -351,8 +351,8 @@ TEST(ResourcesTest, VersionInformationNamesTheProduct) {
     for (const auto& [name, value] : strings) {
         wchar_t* text = nullptr;
         const std::wstring query = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
-        ASSERT_TRUE(::VerQueryValueW(info.data(), query.c_str(), reinterpret_cast<void**>(&text),
-                                     &length))
+        ASSERT_TRUE(
+            ::VerQueryValueW(info.data(), query.c_str(), reinterpret_cast<void**>(&text), &length))
             << std::wstring(name).c_str();
         EXPECT_STREQ(text, value);
     }

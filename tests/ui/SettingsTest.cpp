@@ -48,16 +48,15 @@ void writeRaw(DWORD type, const void* data, DWORD size) {
     bytes.push_back(0xFF);
     bytes.push_back(0xFF);
     HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE,
-                                nullptr, &key, nullptr),
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                                &key, nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(::RegSetValueExW(key, L"out_dir", 0, type, bytes.data(), size),
-              ERROR_SUCCESS);
+    EXPECT_EQ(::RegSetValueExW(key, L"out_dir", 0, type, bytes.data(), size), ERROR_SUCCESS);
     ::RegCloseKey(key);
 }
 
 class SettingsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         app::catalogue = std::make_unique<FlacMp3>();
         ::RegDeleteTreeW(HKEY_CURRENT_USER, kCompanyKey);

@@ -52,12 +52,8 @@ TEST(SourceListFilterTest, SplitsTheExtensionListAtEverySeparator) {
         std::vector<std::wstring> pieces;
     };
     const Case cases[] = {
-        {L"flac", {L"flac"}},
-        {L"flac;wav", {L"flac", L"wav"}},
-        {L"flac;", {L"flac"}},
-        {L";flac", {L"", L"flac"}},
-        {L"a;;b", {L"a", L"", L"b"}},
-        {L"", {}},
+        {L"flac", {L"flac"}},       {L"flac;wav", {L"flac", L"wav"}}, {L"flac;", {L"flac"}},
+        {L";flac", {L"", L"flac"}}, {L"a;;b", {L"a", L"", L"b"}},     {L"", {}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(splitExtensionList(c.list), c.pieces) << std::wstring(c.list).c_str();
@@ -82,12 +78,18 @@ TEST(AddDialogBufferTest, SplitsSingleAndMultipleSelections) {
     const Case cases[] = {
         {"one file", L"C:\\Music\\a.flac"s, 9, {L"C:\\Music\\a.flac"}},
         {"one file in a drive root", L"C:\\a.flac"s, 3, {L"C:\\a.flac"}},
-        {"several files, in the dialog's order", L"C:\\Music\0b.flac\0a.flac\0"s, 9,
+        {"several files, in the dialog's order",
+         L"C:\\Music\0b.flac\0a.flac\0"s,
+         9,
          {L"C:\\Music\\b.flac", L"C:\\Music\\a.flac"}},
-        {"several files in a drive root", L"C:\\\0a.flac\0b.flac\0"s, 4,
+        {"several files in a drive root",
+         L"C:\\\0a.flac\0b.flac\0"s,
+         4,
          {L"C:\\a.flac", L"C:\\b.flac"}},
         // A folder whose name looks like a file is still a folder.
-        {"several files in a folder named like a file", L"D:\\x.flac\0a.flac\0b.flac\0"s, 10,
+        {"several files in a folder named like a file",
+         L"D:\\x.flac\0a.flac\0b.flac\0"s,
+         10,
          {L"D:\\x.flac\\a.flac", L"D:\\x.flac\\b.flac"}},
         {"nothing chosen", L""s, 0, {}},
     };
@@ -117,10 +119,15 @@ TEST(DrawOffsetTest, CentresRoundingDownAndShiftsWhilePressed) {
     const Case cases[] = {
         {"centred", {0, 0, 54, 41}, 32, 32, ODA_DRAWENTIRE, 0, 11, 4},
         {"odd room rounds down", {0, 0, 33, 34}, 32, 32, ODA_DRAWENTIRE, 0, 0, 1},
-        {"the rectangle's origin is not part of it", {10, 20, 64, 61}, 32, 32, ODA_DRAWENTIRE,
-         0, 11, 4},
-        {"larger picture overhangs both sides", {0, 0, 30, 30}, 33, 34, ODA_DRAWENTIRE, 0, -2,
-         -2},
+        {"the rectangle's origin is not part of it",
+         {10, 20, 64, 61},
+         32,
+         32,
+         ODA_DRAWENTIRE,
+         0,
+         11,
+         4},
+        {"larger picture overhangs both sides", {0, 0, 30, 30}, 33, 34, ODA_DRAWENTIRE, 0, -2, -2},
         {"pressed", {0, 0, 54, 41}, 32, 32, ODA_DRAWENTIRE, ODS_SELECTED, 12, 5},
         {"released redraw", {0, 0, 54, 41}, 32, 32, ODA_SELECT, 0, 12, 5},
         {"focus change", {0, 0, 54, 41}, 32, 32, ODA_FOCUS, ODS_FOCUS, 11, 4},
@@ -135,7 +142,7 @@ TEST(DrawOffsetTest, CentresRoundingDownAndShiftsWhilePressed) {
 
 // A catalogue over any table, with an extension per index.
 class TableCatalogue : public MediaPreset {
-public:
+  public:
     explicit TableCatalogue(const PresetEntry* table) : MediaPreset(table) {}
     const wchar_t* outputExtension(int index) const override {
         return index == 0 ? L"ogg" : L"wav";
