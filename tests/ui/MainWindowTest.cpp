@@ -449,6 +449,92 @@ TEST_F(MainWindowTest, RemoveTakesTheSelectionAndClearEmptiesTheList) {
     EXPECT_TRUE(::IsWindowVisible(session.control(IDC_DROP_HINT)));
 }
 
+// A folder of real files for the Add dialog, removed with its files.
+class FileFolder {
+  public:
+    FileFolder() {
+        wchar_t temp[MAX_PATH] = {};
+        ::GetTempPathW(MAX_PATH, temp);
+        path_ = std::wstring(temp) + L"velquorn-add-" + std::to_wstring(::GetCurrentProcessId());
+        ::CreateDirectoryW(path_.c_str(), nullptr);
+    }
+    ~FileFolder() {
+        for (const auto& file : files_) {
+            ::DeleteFileW(file.c_str());
+        }
+        ::RemoveDirectoryW(path_.c_str());
+    }
+    FileFolder(const FileFolder&) = delete;
+    FileFolder& operator=(const FileFolder&) = delete;
+
+    std::wstring create(const wchar_t* name) {
+        const std::wstring file = path_ + L"\\" + name;
+        utils::unique_hfile handle(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        files_.push_back(file);
+        return file;
+    }
+    const std::wstring& path() const { return path_; }
+
+  private:
+    std::wstring path_;
+    std::vector<std::wstring> files_;
+};
+
+// Types into the open-file dialog's name box and presses OK, as a user would.
+bool chooseInAddDialog(const MainWindowSession& session, const std::wstring& typed) {
+    HWND dialog = nullptr;
+    if (!waitFor([&] {
+            dialog = session.findOnThread(L"#32770", L"Select Files");
+            return dialog && ::IsWindowVisible(dialog);
+        })) {
+        return false;
+    }
+    HWND nameBox = ::GetDlgItem(dialog, 1148);
+    HWND edit = nameBox ? ::FindWindowExW(nameBox, nullptr, L"Edit", nullptr) : nullptr;
+    if (!edit) {  // a ComboBoxEx nests its edit in a combo box
+        HWND combo = ::FindWindowExW(nameBox, nullptr, L"ComboBox", nullptr);
+        edit = combo ? ::FindWindowExW(combo, nullptr, L"Edit", nullptr) : nullptr;
+    }
+    if (!edit) {
+        return false;
+    }
+    ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return true;
+}
+
+bool addDialogClosed(const MainWindowSession& session) {
+    return waitFor([&] { return !session.findOnThread(L"#32770", L"Select Files"); });
+}
+
+TEST_F(MainWindowTest, AddDialogAddsOneOrSeveralChosenFiles) {
+    FileFolder folder;
+    const std::wstring b = folder.create(L"b.flac");
+    const std::wstring a = folder.create(L"a.flac");
+    const std::wstring c = folder.create(L"c.FLAC");
+    const std::wstring text = folder.create(L"notes.txt");
+    MainWindowSession session(IDD_MAIN);
+    ASSERT_NE(session.window(), nullptr);
+
+    ::PostMessageW(session.window(), WM_COMMAND, MAKEWPARAM(IDC_ADD, BN_CLICKED), 0);
+    ASSERT_TRUE(chooseInAddDialog(session, b));
+    ASSERT_TRUE(addDialogClosed(session));
+    EXPECT_EQ(session.listEntries(), std::vector<std::wstring>{b}) << "one file";
+
+    ::PostMessageW(session.window(), WM_COMMAND, MAKEWPARAM(IDC_ADD, BN_CLICKED), 0);
+    ASSERT_TRUE(chooseInAddDialog(session, text));
+    ASSERT_TRUE(addDialogClosed(session));
+    EXPECT_EQ(session.listEntries(), std::vector<std::wstring>{b}) << "a typed-in .txt";
+
+    // Several names in the folder the dialog shows: the one of the last choice, since
+    // without OFN_NOCHANGEDIR a choice makes it the current folder. b is among them again.
+    ::PostMessageW(session.window(), WM_COMMAND, MAKEWPARAM(IDC_ADD, BN_CLICKED), 0);
+    ASSERT_TRUE(chooseInAddDialog(session, L"\"c.FLAC\" \"a.flac\" \"b.flac\""));
+    ASSERT_TRUE(addDialogClosed(session));
+    EXPECT_EQ(session.listEntries(), (std::vector<std::wstring>{a, b, c})) << "several files";
+}
+
 // ---- tooltips ----------------------------------------------------------------------
 
 TEST_F(MainWindowTest, TheFourButtonsHaveTheirTips) {
