@@ -1,0 +1,5 @@
+#include "ui/ConversionLaunch.h"
+
+bool onConvert() {
+    return false;
+}

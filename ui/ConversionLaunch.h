@@ -1,0 +1,4 @@
+#pragma once
+
+// Command 1001 (Convert).
+bool onConvert();
