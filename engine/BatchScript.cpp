@@ -46,7 +46,8 @@ bool isPlainText(const std::wstring& text) {
     return true;
 }
 
-std::wstring pathReference(const std::wstring& path, const wchar_t* variableName,
+std::wstring pathReference(const std::wstring& path,
+                           const wchar_t* variableName,
                            Variables& variables) {
     if (isPlainText(path)) {
         return path;
@@ -55,9 +56,13 @@ std::wstring pathReference(const std::wstring& path, const wchar_t* variableName
     return std::wstring(L"%") + variableName + L"%";
 }
 
-std::wstring scriptText(uint32_t codePage, const std::wstring& scriptPath,
-                        const std::wstring& corePath, const std::wstring& sourcePath,
-                        const wchar_t* arguments, const wchar_t* outputPath, Variables& variables) {
+std::wstring scriptText(uint32_t codePage,
+                        const std::wstring& scriptPath,
+                        const std::wstring& corePath,
+                        const std::wstring& sourcePath,
+                        const wchar_t* arguments,
+                        const wchar_t* outputPath,
+                        Variables& variables) {
     const std::wstring core = pathReference(corePath, kConverterVariable, variables);
     const std::wstring source = pathReference(sourcePath, kSourceVariable, variables);
     std::wstring text = L"chcp " + std::to_wstring(static_cast<int32_t>(codePage)) + L"\n\n";
@@ -106,13 +111,17 @@ std::wstring scriptFolder() {
     return appDataFolder() + L"\\" + kFolderName;
 }
 
-std::wstring numberedFileName(const std::wstring& folder, const wchar_t* prefix, int32_t number,
+std::wstring numberedFileName(const std::wstring& folder,
+                              const wchar_t* prefix,
+                              int32_t number,
                               const wchar_t* extension) {
     return folder + L"\\" + prefix + std::to_wstring(number) + extension;
 }
 
-utils::unique_hfile createNumberedFile(const std::wstring& folder, const wchar_t* prefix,
-                                       int32_t number, const wchar_t* extension,
+utils::unique_hfile createNumberedFile(const std::wstring& folder,
+                                       const wchar_t* prefix,
+                                       int32_t number,
+                                       const wchar_t* extension,
                                        std::wstring& path) {
     uint32_t candidate = static_cast<uint32_t>(number);
     for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt, ++candidate) {
@@ -162,16 +171,16 @@ std::vector<wchar_t> environmentBlockWith(const Variables& variables) {
 
 }  // namespace script
 
-std::wstring ConvertCore::writeBatchScript(const std::wstring& sourcePath, const wchar_t* arguments,
+std::wstring ConvertCore::writeBatchScript(const std::wstring& sourcePath,
+                                           const wchar_t* arguments,
                                            const wchar_t* outputPath) {
     const std::wstring folder = script::scriptFolder();
     ::CreateDirectoryW(folder.c_str(), nullptr);
 
     std::wstring scriptPath;
-    utils::unique_hfile file =
-        script::createNumberedFile(folder, script::kScriptPrefix,
-                                   static_cast<int32_t>(::GetTickCount()),
-                                   script::kScriptExtension, scriptPath);
+    utils::unique_hfile file = script::createNumberedFile(folder, script::kScriptPrefix,
+                                                          static_cast<int32_t>(::GetTickCount()),
+                                                          script::kScriptExtension, scriptPath);
     if (!file) {
         return {};
     }

@@ -37,14 +37,19 @@ bool isPlainText(const std::wstring& text);
 
 // The text that stands for path in a script line: the path itself when it is
 // plain, else a reference to the variable, which is added to variables.
-std::wstring pathReference(const std::wstring& path, const wchar_t* variableName,
+std::wstring pathReference(const std::wstring& path,
+                           const wchar_t* variableName,
                            Variables& variables);
 
 // The whole text of a script. With outputPath a conversion, without it a probe
 // (arguments unused). Lines end in "\n"; the file stores them as CR LF.
-std::wstring scriptText(uint32_t codePage, const std::wstring& scriptPath,
-                        const std::wstring& corePath, const std::wstring& sourcePath,
-                        const wchar_t* arguments, const wchar_t* outputPath, Variables& variables);
+std::wstring scriptText(uint32_t codePage,
+                        const std::wstring& scriptPath,
+                        const std::wstring& corePath,
+                        const std::wstring& sourcePath,
+                        const wchar_t* arguments,
+                        const wchar_t* outputPath,
+                        Variables& variables);
 
 // The bytes of a script file: UTF-8 without a byte-order mark, LF as CR LF.
 std::string scriptBytes(const std::wstring& text);
@@ -55,13 +60,17 @@ std::wstring appDataFolder();
 std::wstring scriptFolder();
 
 // folder\<prefix><number><extension>, the number as a signed decimal.
-std::wstring numberedFileName(const std::wstring& folder, const wchar_t* prefix, int32_t number,
+std::wstring numberedFileName(const std::wstring& folder,
+                              const wchar_t* prefix,
+                              int32_t number,
                               const wchar_t* extension);
 
 // Creates a new, empty file named with number or, when that name is taken, the
 // next free number; an existing file is never opened. path receives the name.
-utils::unique_hfile createNumberedFile(const std::wstring& folder, const wchar_t* prefix,
-                                       int32_t number, const wchar_t* extension,
+utils::unique_hfile createNumberedFile(const std::wstring& folder,
+                                       const wchar_t* prefix,
+                                       int32_t number,
+                                       const wchar_t* extension,
                                        std::wstring& path);
 
 // This process's environment with variables added (replacing any of the same

@@ -11,10 +11,9 @@
 namespace {
 
 bool fileIdentity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
-    utils::unique_hfile file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                           nullptr));
+    utils::unique_hfile file(::CreateFileW(
+        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     return file && ::GetFileInformationByHandle(file.get(), &info);
 }
 
@@ -25,7 +24,8 @@ std::wstring fileNamePart(const std::wstring& path) {
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
-std::wstring makeOutputPath(const std::wstring& sourcePath, const std::wstring& folder,
+std::wstring makeOutputPath(const std::wstring& sourcePath,
+                            const std::wstring& folder,
                             const std::wstring& outputExt) {
     std::wstring path = folder + L"\\" + fileNamePart(sourcePath);
     if (outputExt.empty()) {

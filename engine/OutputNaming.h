@@ -7,7 +7,8 @@ std::wstring fileNamePart(const std::wstring& path);
 
 // folder + "\" + the source's file name, its extension replaced by outputExt
 // (added when it has none). The backslash is added even after a trailing one.
-std::wstring makeOutputPath(const std::wstring& sourcePath, const std::wstring& folder,
+std::wstring makeOutputPath(const std::wstring& sourcePath,
+                            const std::wstring& folder,
                             const std::wstring& outputExt);
 
 // True when the two paths are equal ignoring case, or both name one existing

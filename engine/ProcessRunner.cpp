@@ -48,8 +48,10 @@ utils::unique_handle createKillOnCloseJob() {
     return job;
 }
 
-bool startChild(std::wstring commandLine, STARTUPINFOW& startup,
-                const script::Variables* variables, ChildProcess& child) {
+bool startChild(std::wstring commandLine,
+                STARTUPINFOW& startup,
+                const script::Variables* variables,
+                ChildProcess& child) {
     std::vector<wchar_t> environment;
     DWORD flags = CREATE_NO_WINDOW | CREATE_SUSPENDED;
     if (variables && !variables->empty()) {
@@ -209,8 +211,8 @@ bool ConvertCore::runProcess2(const std::wstring& scriptPath, std::string* text)
     // program, can be given the same name; cmd's redirection replaces it.
     if (!script::createNumberedFile(appData, script::kLogPrefix, tick, script::kLogExtension,
                                     logPath)) {
-        logPath = script::numberedFileName(appData, script::kLogPrefix, tick,
-                                           script::kLogExtension);
+        logPath =
+            script::numberedFileName(appData, script::kLogPrefix, tick, script::kLogExtension);
     }
     const std::wstring commandLine = quoted(scriptPath) + L" 2> " + quoted(logPath);
 

@@ -29,8 +29,8 @@ bool ConvertCore::convert(const std::wstring& sourcePath, const std::wstring& ou
         return true;
     }
 
-    const std::wstring scriptPath = writeBatchScript(sourcePath, arguments.c_str(),
-                                                     outputPath.c_str());
+    const std::wstring scriptPath =
+        writeBatchScript(sourcePath, arguments.c_str(), outputPath.c_str());
     pendingOutput.clear();
     parsing = true;
     runProcess(scriptPath);

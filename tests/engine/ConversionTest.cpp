@@ -54,7 +54,7 @@ std::set<std::wstring> temporaryFiles() {
 
 // Counts the end-of-run hook and waits for its worker before its own parts go.
 class TestEngine : public ConvertCore {
-public:
+  public:
     ~TestEngine() override {
         EngineState expected = EngineState::Running;
         state.compare_exchange_strong(expected, EngineState::StopRequested);
@@ -82,7 +82,7 @@ int32_t answerOverwrite(int32_t code, INT_PTR context) {
 }
 
 class ConversionTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         before = temporaryFiles();
         source = std::make_unique<TempFolder>(L"-src");
@@ -114,9 +114,7 @@ protected:
         return path;
     }
 
-    std::wstring outputOf(const std::wstring& name) const {
-        return output->path() + L"\\" + name;
-    }
+    std::wstring outputOf(const std::wstring& name) const { return output->path() + L"\\" + name; }
 
     bool runEnded() const {
         return engine->state >= EngineState::Stopped && !engine->isWorkerRunning();
@@ -162,9 +160,9 @@ TEST_F(ConversionTest, RealConverterConvertsARunOfThree) {
     EXPECT_EQ(engine->countCompleted(), 3);
 
     std::string report;
-    testsupport::runAndWait(L"\"" + engine->corePath + L"\" -hide_banner -i \"" +
-                                outputOf(L"tagged.mp3") + L"\"",
-                            &report);
+    testsupport::runAndWait(
+        L"\"" + engine->corePath + L"\" -hide_banner -i \"" + outputOf(L"tagged.mp3") + L"\"",
+        &report);
     std::cout << "What the MP3 carries over:\n" << report << std::endl;
     EXPECT_NE(report.find("Velquorn Tone"), std::string::npos) << "the title tag";
     EXPECT_NE(report.find("Tovarel Voviz"), std::string::npos) << "the artist tag";
@@ -188,8 +186,8 @@ TEST_F(ConversionTest, PathsOutsidePlainAsciiReachTheConverterWhole) {
     // text is checked for it in the logic tests.
     for (const auto& c : cases) {
         SCOPED_TRACE(testsupport::narrow(c.sourceName));
-        std::wstring converter = c.realConverter ? testsupport::ffmpegPath()
-                                                 : testsupport::fakeConverterPath();
+        std::wstring converter =
+            c.realConverter ? testsupport::ffmpegPath() : testsupport::fakeConverterPath();
         TempFolder core;
         if (*c.converterFolder) {
             const std::wstring folder = core.path() + L"\\" + c.converterFolder;
@@ -228,8 +226,8 @@ TEST_F(ConversionTest, StopWhileTheSecondOfThreeConverts) {
     engine->addJob(fakeSource(L"c.flac", "normal").c_str());
     ASSERT_TRUE(engine->start());
     // The fake reports 3 of its 10 seconds, then waits for "q".
-    ASSERT_TRUE(waitFor([this] { return engine->currentIndex == 1 && percent(1) == 30; },
-                        kRunTimeoutMs))
+    ASSERT_TRUE(
+        waitFor([this] { return engine->currentIndex == 1 && percent(1) == 30; }, kRunTimeoutMs))
         << "the percentage follows the converter's progress lines";
     EXPECT_EQ(percent(0), 100);
 
@@ -506,7 +504,8 @@ TEST_F(ConversionTest, ScriptsAreWrittenUnderTheirNamesWithTheirBytes) {
     engine->corePath = L"C:\\core\\nyvrel.exe";
     const std::wstring first =
         engine->writeBatchScript(L"D:\\m\\a.flac", kPresetArguments, L"D:\\o\\a.mp3");
-    const std::wstring second = engine->writeBatchScript(L"D:\\m\\Bj\u00f6rk.flac", nullptr, nullptr);
+    const std::wstring second =
+        engine->writeBatchScript(L"D:\\m\\Bj\u00f6rk.flac", nullptr, nullptr);
     ASSERT_FALSE(first.empty());
     ASSERT_FALSE(second.empty());
     EXPECT_NE(first, second) << "two scripts in one tick get two names";

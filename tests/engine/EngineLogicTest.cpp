@@ -25,15 +25,15 @@ TEST(ParseClockTimeTest, TurnsClockTextsIntoRoundedSeconds) {
         {" 00:03:25.12", 205},  // 205.62 truncates after the half is added
         {"00:00:00.50", 1},
         {"00:00:00.40", 0},
-        {" N/A", 0},           // one field
-        {"01:02:03:04", 0},    // four fields
+        {" N/A", 0},         // one field
+        {"01:02:03:04", 0},  // four fields
         {"01:02:03", 3723},
         {"1:2:3.5", 3724},
-        {"00:00:", 0},          // a final ":" adds no empty field: two fields
-        {"::", 0},              // two empty fields
-        {":00:05", 5},          // an empty field counts as 0
+        {"00:00:", 0},  // a final ":" adds no empty field: two fields
+        {"::", 0},      // two empty fields
+        {":00:05", 5},  // an empty field counts as 0
         {"", 0},
-        {"ab:cd:10.4", 10},    // fields without a number count as 0
+        {"ab:cd:10.4", 10},  // fields without a number count as 0
         {" 10:00:00.00", 36000},
         {"00:00:-05.00", -4},  // truncates toward zero
         {"1e300:0:0", 0},      // out of every integer range
@@ -45,7 +45,7 @@ TEST(ParseClockTimeTest, TurnsClockTextsIntoRoundedSeconds) {
 
 // An engine with one job of a given duration that the worker is on.
 class ProgressTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         engine.addJob(L"C:\\music\\a.flac");
         engine.jobs[0]->duration = 205;
@@ -63,11 +63,11 @@ TEST_F(ProgressTest, MovesThePercentByTheFirstTimeOfCompletedText) {
     } cases[] = {
         {{"size=  1 kB time=00:01:42.50 bitrate= 1kbits/s\r"}, 0, 50},
         {{"time=00:00:10.00 bitrate=\rtime=00:00:20.00 bitrate=\r"}, 0, 4},  // first counts
-        {{"time=00:00:00.20 bitrate=\r"}, 7, 7},       // rounds to 0 s: unchanged
+        {{"time=00:00:00.20 bitrate=\r"}, 7, 7},                      // rounds to 0 s: unchanged
         {{"size= 1 kB ti", "me=00:01:42.50 bit", "rate=\n"}, 0, 50},  // joined
-        {{"size= 1 kB time=00:01:42.50 bitrate="}, 3, 3},  // not yet ended
-        {{"time=00:05:00.00 bitrate=\r"}, 0, 100},     // beyond the duration
-        {{"time=00:01:42.50\r"}, 9, 9},                // no blank after the time
+        {{"size= 1 kB time=00:01:42.50 bitrate="}, 3, 3},             // not yet ended
+        {{"time=00:05:00.00 bitrate=\r"}, 0, 100},                    // beyond the duration
+        {{"time=00:01:42.50\r"}, 9, 9},                               // no blank after the time
         {{"frame= 1 fps=0.0 q=0.0 size= 0kB\r"}, 9, 9},
     };
     for (const auto& c : cases) {
@@ -147,7 +147,7 @@ TEST(OutputNamingTest, SameFileUnderAnotherSpelling) {
         {file, file, true},
         {file, temp.path() + L"\\SONG.MP3", true},
         {L"D:\\Absent\\A.mp3", L"d:\\absent\\a.MP3", true},  // case alone, no file needed
-        {file, temp.path() + L"\\sub\\..\\Song.mp3", true},    // same volume and file index
+        {file, temp.path() + L"\\sub\\..\\Song.mp3", true},  // same volume and file index
         {file, temp.path() + L"\\.\\Song.mp3", true},
         {file, other, false},
         {file, temp.path() + L"\\sub\\Song.mp3", false},
@@ -170,10 +170,10 @@ TEST(OutputNamingTest, ExistenceTestOpensFilesOnly) {
 
 TEST(BatchScriptTest, PlainPathsStandInTheLinesAsTheyAre) {
     script::Variables variables;
-    const std::wstring text = script::scriptText(
-        1252, L"C:\\Users\\jo\\AppData\\Roaming\\Voviz Ezorirudo\\rorez815.bat",
-        L"C:\\Program Files\\Velquorn\\core\\nyvrel.exe", L"D:\\music\\a b.flac",
-        L"-acodec libmp3lame -b:a 160k", L"D:\\out\\a b.mp3", variables);
+    const std::wstring text =
+        script::scriptText(1252, L"C:\\Users\\jo\\AppData\\Roaming\\Voviz Ezorirudo\\rorez815.bat",
+                           L"C:\\Program Files\\Velquorn\\core\\nyvrel.exe", L"D:\\music\\a b.flac",
+                           L"-acodec libmp3lame -b:a 160k", L"D:\\out\\a b.mp3", variables);
     EXPECT_EQ(testsupport::narrow(text),
               "chcp 1252\n\n"
               "\"C:\\Program Files\\Velquorn\\core\\nyvrel.exe\" -y -i \"D:\\music\\a b.flac\" "
@@ -183,7 +183,8 @@ TEST(BatchScriptTest, PlainPathsStandInTheLinesAsTheyAre) {
 
     const std::string bytes = script::scriptBytes(script::scriptText(
         65001, L"C:\\s\\rorez1.bat", L"C:\\c.exe", L"D:\\a.flac", nullptr, nullptr, variables));
-    EXPECT_EQ(bytes, "chcp 65001\r\n\r\n\"C:\\c.exe\" -i \"D:\\a.flac\"\r\n\r\ndel \"C:\\s\\rorez1.bat\"")
+    EXPECT_EQ(bytes,
+              "chcp 65001\r\n\r\n\"C:\\c.exe\" -i \"D:\\a.flac\"\r\n\r\ndel \"C:\\s\\rorez1.bat\"")
         << "CR LF line ends, no byte-order mark, nothing after the del line";
 
     const std::wstring emptyArguments = script::scriptText(
@@ -194,7 +195,8 @@ TEST(BatchScriptTest, PlainPathsStandInTheLinesAsTheyAre) {
 }
 
 TEST(BatchScriptTest, UnsafePathsGoThroughTheEnvironment) {
-    const std::wstring script = L"C:\\Users\\Jos\u00e9\\AppData\\Roaming\\Voviz Ezorirudo\\rorez7.bat";
+    const std::wstring script =
+        L"C:\\Users\\Jos\u00e9\\AppData\\Roaming\\Voviz Ezorirudo\\rorez7.bat";
     const std::wstring core = L"C:\\Tools 100%\\nyvrel.exe";
     const std::wstring source = L"D:\\m\\Bj\u00f6rk \u2013 \u97f3\u697d.flac";
     const std::wstring output = L"D:\\out\\Bj\u00f6rk \u2013 \u97f3\u697d.mp3";

@@ -73,13 +73,13 @@ inline void removeTree(const std::wstring& folder) {
 
 // A fresh folder under the temporary folder, removed with all it holds.
 class TempFolder {
-public:
+  public:
     explicit TempFolder(const std::wstring& name = L"") {
         wchar_t base[MAX_PATH];
         ::GetTempPathW(MAX_PATH, base);
         static unsigned counter = 0;
-        path_ = std::wstring(base) + L"velquorn-engine-" + std::to_wstring(::GetCurrentProcessId()) +
-                L"-" + std::to_wstring(++counter) + name;
+        path_ = std::wstring(base) + L"velquorn-engine-" +
+                std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) + name;
         ::CreateDirectoryW(path_.c_str(), nullptr);
     }
     ~TempFolder() { removeTree(path_); }
@@ -87,7 +87,7 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
     const std::wstring& path() const { return path_; }
 
-private:
+  private:
     std::wstring path_;
 };
 
@@ -162,9 +162,9 @@ inline int runAndWait(std::wstring commandLine, std::string* output = nullptr) {
 
 // Makes a FLAC sine tone of the given seconds with the real converter.
 inline bool makeFlac(const std::wstring& path, int seconds, const std::wstring& extra = L"") {
-    const std::wstring command = L"\"" + ffmpegPath() + L"\" -v error -y -f lavfi -i sine=frequency=440:duration=" +
-                                 std::to_wstring(seconds) + L" -ac 2 " + extra + L" \"" + path +
-                                 L"\"";
+    const std::wstring command =
+        L"\"" + ffmpegPath() + L"\" -v error -y -f lavfi -i sine=frequency=440:duration=" +
+        std::to_wstring(seconds) + L" -ac 2 " + extra + L" \"" + path + L"\"";
     return runAndWait(command) == 0 && exists(path);
 }
 

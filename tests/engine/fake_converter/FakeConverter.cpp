@@ -33,9 +33,9 @@ struct ModeName {
 };
 
 const ModeName kModes[] = {
-    {"normal", Mode::Normal}, {"split", Mode::Split},     {"hold", Mode::Hold},
+    {"normal", Mode::Normal},   {"split", Mode::Split},   {"hold", Mode::Hold},
     {"ignoreq", Mode::IgnoreQ}, {"silent", Mode::Silent}, {"silentprobe", Mode::SilentProbe},
-    {"flood", Mode::Flood},   {"crash", Mode::Crash},     {"quit", Mode::Quit},
+    {"flood", Mode::Flood},     {"crash", Mode::Crash},   {"quit", Mode::Quit},
 };
 
 constexpr int kDurationSeconds = 10;
@@ -123,8 +123,7 @@ int probe(Mode mode) {
     }
     out("Input #0, flac, from 'source':\n");
     char line[128];
-    snprintf(line, sizeof(line),
-             "  Duration: 00:00:%02d.00, start: 0.000000, bitrate: 1411 kb/s\n",
+    snprintf(line, sizeof(line), "  Duration: 00:00:%02d.00, start: 0.000000, bitrate: 1411 kb/s\n",
              kDurationSeconds);
     out(line);
     out("At least one output file must be specified\n");
@@ -141,52 +140,52 @@ int convert(Mode mode, const std::wstring& output) {
         "Press [q] to stop, [?] for help\n");
     touch(output + L".started");
     switch (mode) {
-    case Mode::Normal:
-        for (int second = 1; second <= kDurationSeconds && !gotStop; ++second) {
-            out(progressLine(second));
-            Sleep(10);
+        case Mode::Normal:
+            for (int second = 1; second <= kDurationSeconds && !gotStop; ++second) {
+                out(progressLine(second));
+                Sleep(10);
+            }
+            break;
+        case Mode::Split: {
+            const std::string line = progressLine(5);
+            out(line.substr(0, 20));
+            Sleep(1000);
+            out(line.substr(20));
+            waitForStop();
+            break;
         }
-        break;
-    case Mode::Split: {
-        const std::string line = progressLine(5);
-        out(line.substr(0, 20));
-        Sleep(1000);
-        out(line.substr(20));
-        waitForStop();
-        break;
-    }
-    case Mode::Hold:
-        out(progressLine(3));
-        waitForStop();
-        break;
-    case Mode::IgnoreQ:
-        out(progressLine(3));
-        Sleep(kLongestWaitMs);
-        break;
-    case Mode::Silent:
-        waitForStop();
-        break;
-    case Mode::Flood: {
-        std::string block;
-        while (block.size() < 8192) {
-            block += progressLine(2);
+        case Mode::Hold:
+            out(progressLine(3));
+            waitForStop();
+            break;
+        case Mode::IgnoreQ:
+            out(progressLine(3));
+            Sleep(kLongestWaitMs);
+            break;
+        case Mode::Silent:
+            waitForStop();
+            break;
+        case Mode::Flood: {
+            std::string block;
+            while (block.size() < 8192) {
+                block += progressLine(2);
+            }
+            const ULONGLONG start = GetTickCount64();
+            while (!gotStop && GetTickCount64() - start < kLongestWaitMs) {
+                out(block);
+            }
+            for (size_t sent = 0; gotStop && sent < kFloodAfterStopBytes; sent += block.size()) {
+                out(block);
+            }
+            break;
         }
-        const ULONGLONG start = GetTickCount64();
-        while (!gotStop && GetTickCount64() - start < kLongestWaitMs) {
-            out(block);
-        }
-        for (size_t sent = 0; gotStop && sent < kFloodAfterStopBytes; sent += block.size()) {
-            out(block);
-        }
-        break;
-    }
-    case Mode::Crash:
-        out(progressLine(2));
-        // As an access violation ends a process, without Wine's crash dialog.
-        TerminateProcess(GetCurrentProcess(), 0xC0000005);
-        break;
-    default:
-        break;
+        case Mode::Crash:
+            out(progressLine(2));
+            // As an access violation ends a process, without Wine's crash dialog.
+            TerminateProcess(GetCurrentProcess(), 0xC0000005);
+            break;
+        default:
+            break;
     }
     if (gotStop) {
         touch(output + L".gotq");
