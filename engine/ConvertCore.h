@@ -114,7 +114,9 @@ public:
 private:
     void deleteJobs();
     void deleteScript(const std::wstring& scriptPath);
-    void discardProcessOutput(HANDLE pipe);
+    // Drops the child's output for periodMs or until the child ends; returns
+    // the wait result for the child (WAIT_TIMEOUT while it still runs).
+    DWORD discardProcessOutput(HANDLE pipe, HANDLE process, DWORD periodMs);
 
     // Converter output since the last completed line. Per engine, and emptied
     // when a conversion starts, so no file's leftovers reach the next one.

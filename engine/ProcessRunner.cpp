@@ -20,7 +20,8 @@ constexpr ULONGLONG kStopGraceMs = 10000;
 // Bounds on one poll's reading, so a converter that never stops printing
 // cannot keep the loop from looking at the state.
 constexpr int kMaxChunksPerPoll = 16;
-constexpr int kMaxDiscardChunksPerPoll = 64;
+// While output is dropped, the pause between looks at an empty pipe.
+constexpr DWORD kDrainIdleMs = 5;
 // How long a probe, ended after a stop request, may take to go away before
 // its log is read.
 constexpr DWORD kProbeEndWaitMs = 5000;
@@ -113,15 +114,25 @@ void ConvertCore::readProcessOutput(HANDLE pipe) {
     }
 }
 
-void ConvertCore::discardProcessOutput(HANDLE pipe) {
+DWORD ConvertCore::discardProcessOutput(HANDLE pipe, HANDLE process, DWORD periodMs) {
     char buffer[kReadChunkSize];
-    for (int chunk = 0; chunk < kMaxDiscardChunksPerPoll; ++chunk) {
+    const ULONGLONG end = ::GetTickCount64() + periodMs;
+    for (;;) {
         const DWORD waiting = bytesWaiting(pipe);
         DWORD read = 0;
-        if (waiting == 0 ||
-            !::ReadFile(pipe, buffer, std::min(waiting, kReadChunkSize), &read, nullptr) ||
-            read == 0) {
-            return;
+        if (waiting > 0 &&
+            ::ReadFile(pipe, buffer, std::min(waiting, kReadChunkSize), &read, nullptr) &&
+            read > 0) {
+            continue;
+        }
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= end) {
+            return ::WaitForSingleObject(process, 0);
+        }
+        const DWORD wait = ::WaitForSingleObject(
+            process, static_cast<DWORD>(std::min<ULONGLONG>(end - now, kDrainIdleMs)));
+        if (wait != WAIT_TIMEOUT) {
+            return wait;
         }
     }
 }
@@ -173,10 +184,12 @@ bool ConvertCore::runProcess(const std::wstring& scriptPath) {
 
     ULONGLONG firstStopTick = 0;
     bool ended = false;
-    while (::WaitForSingleObject(child.process.get(), kConversionPollMs) == WAIT_TIMEOUT) {
+    DWORD wait = ::WaitForSingleObject(child.process.get(), kConversionPollMs);
+    while (wait == WAIT_TIMEOUT) {
         const EngineState now = state;
         if (now == EngineState::Running) {
             readProcessOutput(outputRead.get());
+            wait = ::WaitForSingleObject(child.process.get(), kConversionPollMs);
             continue;
         }
         if (now == EngineState::StopRequested) {
@@ -194,8 +207,9 @@ bool ConvertCore::runProcess(const std::wstring& scriptPath) {
                 ended = true;
             }
         }
-        // Whatever the converter prints while it shuts down must not fill the pipe.
-        discardProcessOutput(outputRead.get());
+        // Whatever the converter prints while it shuts down must not fill the
+        // pipe, so the poll interval is spent emptying it.
+        wait = discardProcessOutput(outputRead.get(), child.process.get(), kConversionPollMs);
     }
     child.process.reset();
     child.thread.reset();
