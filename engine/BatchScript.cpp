@@ -37,23 +37,37 @@ bool sameVariableName(const std::wstring& entry, const Variable& variable) {
 
 }  // namespace
 
-bool isPlainText(const std::wstring& text) {
+bool isPlainText(const std::wstring& text, bool delayedExpansion) {
     for (wchar_t c : text) {
         if (c < 0x20 || c > 0x7E || c == L'%') {
+            return false;
+        }
+        if (delayedExpansion && (c == L'!' || c == L'^')) {
             return false;
         }
     }
     return true;
 }
 
+bool needsDelayedExpansion(std::initializer_list<const std::wstring*> paths) {
+    for (const std::wstring* path : paths) {
+        if (path && path->find(L'%') != std::wstring::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::wstring pathReference(const std::wstring& path,
                            const wchar_t* variableName,
-                           Variables& variables) {
-    if (isPlainText(path)) {
+                           Variables& variables,
+                           bool delayedExpansion) {
+    if (isPlainText(path, delayedExpansion)) {
         return path;
     }
     variables.push_back({variableName, path});
-    return std::wstring(L"%") + variableName + L"%";
+    const wchar_t* mark = delayedExpansion ? L"!" : L"%";
+    return mark + std::wstring(variableName) + mark;
 }
 
 std::wstring scriptText(uint32_t codePage,
@@ -63,17 +77,22 @@ std::wstring scriptText(uint32_t codePage,
                         const wchar_t* arguments,
                         const wchar_t* outputPath,
                         Variables& variables) {
-    const std::wstring core = pathReference(corePath, kConverterVariable, variables);
-    const std::wstring source = pathReference(sourcePath, kSourceVariable, variables);
+    const std::wstring output = outputPath ? outputPath : L"";
+    const bool delayed = needsDelayedExpansion({&scriptPath, &corePath, &sourcePath, &output});
+    const std::wstring core = pathReference(corePath, kConverterVariable, variables, delayed);
+    const std::wstring source = pathReference(sourcePath, kSourceVariable, variables, delayed);
     std::wstring text = L"chcp " + std::to_wstring(static_cast<int32_t>(codePage)) + L"\n\n";
+    if (delayed) {
+        text += kDelayedExpansionLine;
+    }
     if (outputPath) {
         text += formatLine(converter::kConvertCommandFormat,
                            {core, source, arguments ? arguments : L"",
-                            pathReference(outputPath, kOutputVariable, variables)});
+                            pathReference(output, kOutputVariable, variables, delayed)});
     } else {
         text += formatLine(converter::kProbeCommandFormat, {core, source});
     }
-    text += L"\n\ndel \"" + pathReference(scriptPath, kScriptVariable, variables) + L"\"";
+    text += L"\n\ndel \"" + pathReference(scriptPath, kScriptVariable, variables, delayed) + L"\"";
     return text;
 }
 

@@ -32,14 +32,24 @@ struct Variable {
 };
 using Variables = std::vector<Variable>;
 
-// True when every character is printable ASCII other than "%".
-bool isPlainText(const std::wstring& text);
+// A script that names a path holding "%" turns on delayed expansion and names
+// its variables as !NAME!: a %NAME% reference to such a value is expanded a
+// second time by Wine's cmd, and a !NAME! one is not rescanned for "%".
+constexpr wchar_t kDelayedExpansionLine[] = L"setlocal EnableDelayedExpansion\n";
+
+// True when every character is printable ASCII other than "%" and, in a script
+// with delayed expansion, other than "!" and "^", which that expansion eats.
+bool isPlainText(const std::wstring& text, bool delayedExpansion = false);
+
+// True when a script naming these paths needs delayed expansion.
+bool needsDelayedExpansion(std::initializer_list<const std::wstring*> paths);
 
 // The text that stands for path in a script line: the path itself when it is
 // plain, else a reference to the variable, which is added to variables.
 std::wstring pathReference(const std::wstring& path,
                            const wchar_t* variableName,
-                           Variables& variables);
+                           Variables& variables,
+                           bool delayedExpansion = false);
 
 // The whole text of a script. With outputPath a conversion, without it a probe
 // (arguments unused). Lines end in "\n"; the file stores them as CR LF.

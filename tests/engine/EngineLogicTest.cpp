@@ -197,7 +197,7 @@ TEST(BatchScriptTest, PlainPathsStandInTheLinesAsTheyAre) {
 TEST(BatchScriptTest, UnsafePathsGoThroughTheEnvironment) {
     const std::wstring script =
         L"C:\\Users\\Jos\u00e9\\AppData\\Roaming\\Voviz Ezorirudo\\rorez7.bat";
-    const std::wstring core = L"C:\\Tools 100%\\nyvrel.exe";
+    const std::wstring core = L"C:\\Tools\\nyvrel \u00e9.exe";
     const std::wstring source = L"D:\\m\\Bj\u00f6rk \u2013 \u97f3\u697d.flac";
     const std::wstring output = L"D:\\out\\Bj\u00f6rk \u2013 \u97f3\u697d.mp3";
     script::Variables variables;
@@ -230,6 +230,44 @@ TEST(BatchScriptTest, UnsafePathsGoThroughTheEnvironment) {
     for (const auto& c : cases) {
         EXPECT_EQ(script::isPlainText(c.text), c.plain) << testsupport::narrow(c.text);
     }
+}
+
+// cmd would expand a "%" written into the line, and Wine's cmd expands one
+// inside a %NAME% value again, so such a script names its variables as !NAME!;
+// under delayed expansion "!" and "^" in a written path would be eaten too.
+TEST(BatchScriptTest, PercentInAPathTurnsOnDelayedExpansion) {
+    const std::wstring script = L"C:\\s\\rorez7.bat";
+    const std::wstring source = L"D:\\m\\100% done!^.flac";
+    const std::wstring output = L"D:\\out wow!\\100% done!^.mp3";
+    script::Variables variables;
+    const std::wstring text =
+        script::scriptText(1252, script, L"C:\\c.exe", source, L"-ac 2", output.c_str(), variables);
+    EXPECT_EQ(text,
+              L"chcp 1252\n\nsetlocal EnableDelayedExpansion\n\"C:\\c.exe\" -y -i "
+              L"\"!VELQUORN_SOURCE!\" -ac 2 \"!VELQUORN_OUTPUT!\"\n\ndel \"C:\\s\\rorez7.bat\"");
+    ASSERT_EQ(variables.size(), 2u);
+    EXPECT_EQ(variables[0].value, source);
+    EXPECT_EQ(variables[1].value, output);
+
+    const struct {
+        const wchar_t* text;
+        bool plain;
+    } cases[] = {
+        {L"C:\\a b (1).flac", true},
+        {L"C:\\wow!.flac", false},
+        {L"C:\\up^.flac", false},
+        {L"C:\\100%.flac", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(script::isPlainText(c.text, true), c.plain) << testsupport::narrow(c.text);
+    }
+    // Without a "%" anywhere the script stays as it was: no delayed expansion.
+    variables.clear();
+    const std::wstring plain = script::scriptText(1252, script, L"C:\\c.exe", L"D:\\wow!.flac",
+                                                  nullptr, nullptr, variables);
+    EXPECT_EQ(plain,
+              L"chcp 1252\n\n\"C:\\c.exe\" -i \"D:\\wow!.flac\"\n\ndel \"C:\\s\\rorez7.bat\"");
+    EXPECT_TRUE(variables.empty());
 }
 
 TEST(BatchScriptTest, ScriptBytesAreUtf8) {
