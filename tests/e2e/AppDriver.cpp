@@ -78,9 +78,13 @@ std::string readFileBytes(const std::wstring& path) {
     return bytes;
 }
 
-std::wstring makeScratchFolder(const std::wstring& prefix) {
+std::wstring makeScratchFolder(const std::wstring& prefix, const std::wstring& parent) {
     wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
+    if (parent.empty()) {
+        ::GetTempPathW(MAX_PATH, temp);
+    } else {
+        parent.copy(temp, MAX_PATH - 1);
+    }
     for (unsigned attempt = 0;; ++attempt) {
         const std::wstring folder = joinPath(
             temp, prefix + std::to_wstring(::GetCurrentProcessId()) + L"-" +
@@ -166,6 +170,7 @@ RunningApp::~RunningApp() {
     }
 }
 
+// Detached: started from the shell, the program has no console either.
 bool RunningApp::launch(const std::wstring& exe) {
     std::wstring line = L"\"" + exe + L"\"";
     const size_t slash = exe.rfind(L'\\');
@@ -173,7 +178,7 @@ bool RunningApp::launch(const std::wstring& exe) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+    if (!::CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
                           folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
         return false;
     }

@@ -22,8 +22,8 @@ std::wstring joinPath(const std::wstring& folder, const std::wstring& name);
 bool fileExists(const std::wstring& path);
 bool writeFileBytes(const std::wstring& path, const std::string& bytes);
 std::string readFileBytes(const std::wstring& path);
-// A fresh, empty folder under the temporary folder.
-std::wstring makeScratchFolder(const std::wstring& prefix);
+// A fresh, empty folder under parent, by default the temporary folder.
+std::wstring makeScratchFolder(const std::wstring& prefix, const std::wstring& parent = L"");
 
 // Copies the program and the converter (as core\nyvrel.exe) into folder.
 bool installApp(const std::wstring& programExe, const std::wstring& converterExe,

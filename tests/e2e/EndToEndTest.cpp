@@ -41,7 +41,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(ready) << "install " << testing::PrintToString(program) << " with "
                            << testing::PrintToString(converter);
-        output = driver::makeScratchFolder(joinPath(root, L"out-"));
+        output = driver::makeScratchFolder(L"out-", root);
         ASSERT_FALSE(output.empty());
         ASSERT_TRUE(app.launch(joinPath(appFolder, L"Velquorn.exe")));
     }
