@@ -5,6 +5,11 @@
 ConvertCore::ConvertCore() : queueLock(::CreateEventW(nullptr, FALSE, TRUE, nullptr)) {}
 
 ConvertCore::~ConvertCore() {
+    // The worker uses the engine to its last step; ending it first is bounded
+    // by the runner's end of a converter that ignores the stop request.
+    EngineState expected = EngineState::Running;
+    state.compare_exchange_strong(expected, EngineState::StopRequested);
+    waitForWorker();
     deleteJobs();
 }
 
@@ -16,23 +21,7 @@ bool ConvertCore::reset() {
     return clearJobs();
 }
 
-bool ConvertCore::convert(const std::wstring& /*sourcePath*/, const std::wstring& /*outputPath*/) {
-    return false;
-}
-
-bool ConvertCore::start() {
-    return false;
-}
-
 void ConvertCore::onFinished() {}
-
-void ConvertCore::requestStop() {}
-
-bool ConvertCore::isWorkerRunning() const {
-    return false;
-}
-
-void ConvertCore::waitForWorker() {}
 
 bool ConvertCore::addJob(const wchar_t* path) {
     if (!path || jobsByPath.count(path) != 0) {
@@ -55,6 +44,8 @@ void ConvertCore::deleteJobs() {
 }
 
 bool ConvertCore::clearJobs() {
+    // The worker reads the queue without the lock.
+    waitForWorker();
     deleteJobs();
     return true;
 }

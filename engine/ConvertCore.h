@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/BatchScript.h"
 #include "utils/unique_resource.h"
 
 // The run state. The numeric order matters: a stop request waits while the
@@ -69,6 +70,28 @@ public:
     void setJobProgress(int32_t percent, int32_t index);
     int32_t countCompleted();
 
+    // The worker: its thread entry (receives the engine) and the loop over the queue.
+    static DWORD WINAPI threadEntry(LPVOID engine);
+    void runProc();
+    // The output path of sourcePath in folder, with outputExt.
+    std::wstring makeOutputPath(const std::wstring& sourcePath, const std::wstring& folder) const;
+
+    // Writes a conversion script (outputPath given) or a probe script (outputPath
+    // null, arguments unused) and returns its path; empty when it cannot be written.
+    std::wstring writeBatchScript(const std::wstring& sourcePath, const wchar_t* arguments,
+                                  const wchar_t* outputPath);
+    // Runs a conversion script, handing its console output to parseProgressOutput
+    // while parsing is set; false when the child cannot be started.
+    bool runProcess(const std::wstring& scriptPath);
+    // Takes in what the converter's output pipe holds without ever blocking.
+    void readProcessOutput(HANDLE pipe);
+    // Runs a probe script; text (when given) receives its captured error output.
+    bool runProcess2(const std::wstring& scriptPath, std::string* text);
+    // The source's duration in whole seconds from a probe; 0 when not found.
+    int32_t probeDuration(const std::wstring& sourcePath);
+    // Moves the current job's percent by the first "time=" of each completed line.
+    void parseProgressOutput(const char* chunk);
+
     ConvertCore(const ConvertCore&) = delete;
     ConvertCore& operator=(const ConvertCore&) = delete;
 
@@ -90,4 +113,17 @@ public:
 
 private:
     void deleteJobs();
+    void deleteScript(const std::wstring& scriptPath);
+    // Drops the child's output for periodMs or until the child ends; returns
+    // the wait result for the child (WAIT_TIMEOUT while it still runs).
+    DWORD discardProcessOutput(HANDLE pipe, HANDLE process, DWORD periodMs);
+
+    // Converter output since the last completed line. Per engine, and emptied
+    // when a conversion starts, so no file's leftovers reach the next one.
+    std::string pendingOutput;
+    // The variables each written script expects in its child's environment.
+    std::map<std::wstring, script::Variables> scriptVariables;
+    // Set when a stop request reached the file in hand (during its probe or
+    // after "q" was sent): the job is not a converted file.
+    bool conversionInterrupted = false;
 };
