@@ -324,18 +324,28 @@ TEST_F(EndToEndTest, EscAndAltF4DoNotCloseTheProgressDialog) {
     EXPECT_TRUE(automation::waitForGone(progress));
 }
 
-TEST_F(EndToEndTest, AccentsCjkAndPercentInANameConvert) {
-    const std::wstring name = L"Björk 音楽 100% café";
-    const std::wstring source = sample((name + L".flac").c_str());
-    ASSERT_TRUE(::CopyFileW(sample(L"a.flac").c_str(), source.c_str(), FALSE));
-    addFiles({source});
-    ASSERT_EQ(app.listEntries(), std::vector<std::wstring>{source});
+TEST_F(EndToEndTest, AccentsCjkAndPercentInNamesConvert) {
+    // One of each, then all together, so a failure names its character.
+    const std::vector<std::wstring> names = {L"Björk café", L"音楽 テスト", L"100% done",
+                                             L"Björk 音楽 100% café"};
+    std::vector<std::wstring> sources;
+    for (const auto& name : names) {
+        sources.push_back(sample((name + L".flac").c_str()));
+        ASSERT_TRUE(::CopyFileW(sample(L"a.flac").c_str(), sources.back().c_str(), FALSE));
+    }
+    addFiles(sources);
     app.setOutputFolder(output);
 
-    EXPECT_EQ(convertToCompletion(), L"1 / 1 (100%)");
-    EXPECT_TRUE(app.isSelected(0));
-    const std::string mp3 = driver::readFileBytes(outputOf((name + L".mp3").c_str()));
-    EXPECT_GT(mp3.size(), 10000u) << "three seconds of MP3 under the same name";
+    const std::vector<std::wstring> listed = app.listEntries();
+    EXPECT_EQ(convertToCompletion(), L"4 / 4 (100%)");
+    for (size_t i = 0; i < listed.size(); ++i) {
+        const std::wstring file = listed[i].substr(samples.size() + 1);
+        const std::wstring mp3 = file.substr(0, file.size() - 5) + L".mp3";
+        SCOPED_TRACE(testing::PrintToString(mp3));
+        EXPECT_TRUE(app.isSelected(static_cast<int>(i)));
+        EXPECT_GT(driver::readFileBytes(outputOf(mp3.c_str())).size(), 10000u)
+            << "three seconds of MP3 under the same name";
+    }
 }
 
 }  // namespace
