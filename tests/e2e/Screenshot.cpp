@@ -1,0 +1,71 @@
+#include "tests/e2e/Screenshot.h"
+
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <memory>
+#include <vector>
+
+namespace driver {
+
+namespace {
+
+struct DcRelease {
+    void operator()(HDC dc) const { ::ReleaseDC(nullptr, dc); }
+};
+struct DcDelete {
+    void operator()(HDC dc) const { ::DeleteDC(dc); }
+};
+struct ObjectDelete {
+    void operator()(HBITMAP bitmap) const { ::DeleteObject(bitmap); }
+};
+
+bool pngEncoder(CLSID* clsid) {
+    UINT count = 0;
+    UINT bytes = 0;
+    if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0) {
+        return false;
+    }
+    std::vector<BYTE> buffer(bytes);
+    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    if (Gdiplus::GetImageEncoders(count, bytes, encoders) != Gdiplus::Ok) {
+        return false;
+    }
+    for (UINT i = 0; i < count; ++i) {
+        if (wcscmp(encoders[i].MimeType, L"image/png") == 0) {
+            *clsid = encoders[i].Clsid;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool saveWindowShot(HWND window, const std::wstring& pngPath) {
+    RECT rect{};
+    if (!::GetWindowRect(window, &rect)) {
+        return false;
+    }
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    std::unique_ptr<HDC__, DcRelease> screen(::GetDC(nullptr));
+    std::unique_ptr<HDC__, DcDelete> memory(::CreateCompatibleDC(screen.get()));
+    std::unique_ptr<HBITMAP__, ObjectDelete> bitmap(
+        ::CreateCompatibleBitmap(screen.get(), width, height));
+    if (!screen || !memory || !bitmap) {
+        return false;
+    }
+    HGDIOBJ previous = ::SelectObject(memory.get(), bitmap.get());
+    const BOOL copied =
+        ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), rect.left, rect.top, SRCCOPY);
+    ::SelectObject(memory.get(), previous);
+    CLSID clsid{};
+    if (!copied || !pngEncoder(&clsid)) {
+        return false;
+    }
+    Gdiplus::Bitmap image(bitmap.get(), nullptr);
+    return image.Save(pngPath.c_str(), &clsid, nullptr) == Gdiplus::Ok;
+}
+
+}  // namespace driver
