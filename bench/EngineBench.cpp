@@ -57,12 +57,11 @@ std::wstring makeFolder(const std::wstring& path) {
 
 void emptyFolder(const std::wstring& folder) {
     WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((folder + L"\\*.mp3").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    utils::unique_hfind search(::FindFirstFileW((folder + L"\\*.mp3").c_str(), &found));
+    if (search) {
         do {
             ::DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
+        } while (::FindNextFileW(search.get(), &found));
     }
 }
 

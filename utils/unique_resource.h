@@ -69,6 +69,13 @@ struct FileHandleTraits {
     static void close(pointer h) { ::CloseHandle(h); }
 };
 
+// FindFirstFileW's search, ended by FindClose and not by CloseHandle.
+struct FindHandleTraits {
+    using pointer = HANDLE;
+    static pointer invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(pointer h) { ::FindClose(h); }
+};
+
 struct HkeyTraits {
     using pointer = HKEY;
     static pointer invalid() { return nullptr; }
@@ -87,12 +94,37 @@ struct HwndTraits {
     static void close(pointer h) { ::DestroyWindow(h); }
 };
 
+// A device context the program created (CreateCompatibleDC, CreateDCW).
+struct HdcTraits {
+    using pointer = HDC;
+    static pointer invalid() { return nullptr; }
+    static void close(pointer h) { ::DeleteDC(h); }
+};
+
+// The whole screen's device context from GetDC(nullptr): released, not deleted.
+struct ScreenDcTraits {
+    using pointer = HDC;
+    static pointer invalid() { return nullptr; }
+    static void close(pointer h) { ::ReleaseDC(nullptr, h); }
+};
+
+// Pens, brushes, fonts, bitmaps and regions; must no longer be selected into a DC.
+template <typename Object>
+struct GdiObjectTraits {
+    using pointer = Object;
+    static pointer invalid() { return nullptr; }
+    static void close(pointer h) { ::DeleteObject(h); }
+};
 
 using unique_handle = unique_resource<HandleTraits>;
 using unique_hfile = unique_resource<FileHandleTraits>;
+using unique_hfind = unique_resource<FindHandleTraits>;
 using unique_hkey = unique_resource<HkeyTraits>;
 using unique_hglobal = unique_resource<HglobalTraits>;
 using unique_hwnd = unique_resource<HwndTraits>;
+using unique_hdc = unique_resource<HdcTraits>;
+using unique_screen_dc = unique_resource<ScreenDcTraits>;
+using unique_hbitmap = unique_resource<GdiObjectTraits<HBITMAP>>;
 
 // Owner of a COM interface pointer: Release on reset.
 template <typename T>

@@ -183,7 +183,7 @@ bool RunningApp::launch(const std::wstring& exe) {
         return false;
     }
     process_.reset(info.hProcess);
-    ::CloseHandle(info.hThread);
+    utils::unique_handle thread(info.hThread);
     processId_ = info.dwProcessId;
     main_ = automation::waitForDialog(processId_, kMainTitle, nullptr, kRunTimeoutMs);
     return main_ != nullptr;

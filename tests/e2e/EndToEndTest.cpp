@@ -9,6 +9,7 @@
 #include "resources/resource.h"
 #include "tests/automation/WindowAutomation.h"
 #include "tests/e2e/AppDriver.h"
+#include "utils/unique_resource.h"
 
 namespace {
 
@@ -285,16 +286,15 @@ TEST_F(EndToEndTest, ClosingRightAfterAStopLeavesNoConverterAndSavesTheFolder) {
     EXPECT_EQ(exitCode, 0u) << "no crash";
     EXPECT_EQ(driver::countConvertersUnder(appFolder), 0) << "no converter may outlive the program";
 
-    HKEY key = nullptr;
+    utils::unique_hkey key;
     ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Tovarel Voviz Ezorirudo\\mp3", 0,
-                              KEY_READ, &key),
+                              KEY_READ, key.put()),
               ERROR_SUCCESS);
-    utils::unique_hkey owner(key);
     wchar_t saved[MAX_PATH + 1] = {};
     DWORD size = sizeof(saved) - sizeof(wchar_t);
     DWORD type = 0;
-    ASSERT_EQ(::RegQueryValueExW(key, L"out_dir", nullptr, &type, reinterpret_cast<BYTE*>(saved),
-                                 &size),
+    ASSERT_EQ(::RegQueryValueExW(key.get(), L"out_dir", nullptr, &type,
+                                 reinterpret_cast<BYTE*>(saved), &size),
               ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(std::wstring(saved, size / sizeof(wchar_t)), output);

@@ -52,8 +52,8 @@ inline bool exists(const std::wstring& path) {
 
 inline void removeTree(const std::wstring& folder) {
     WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    utils::unique_hfind search(::FindFirstFileW((folder + L"\\*").c_str(), &found));
+    if (search) {
         do {
             const std::wstring name = found.cFileName;
             if (name == L"." || name == L"..") {
@@ -65,8 +65,7 @@ inline void removeTree(const std::wstring& folder) {
             } else {
                 ::DeleteFileW(path.c_str());
             }
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
+        } while (::FindNextFileW(search.get(), &found));
     }
     ::RemoveDirectoryW(folder.c_str());
 }
