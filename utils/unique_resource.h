@@ -10,7 +10,7 @@ namespace utils {
 // handle type, the value that means "none" and the release call.
 template <typename Traits>
 class unique_resource {
-public:
+  public:
     using pointer = typename Traits::pointer;
 
     unique_resource() = default;
@@ -52,7 +52,7 @@ public:
         return &value_;
     }
 
-private:
+  private:
     pointer value_ = Traits::invalid();
 };
 
@@ -129,7 +129,7 @@ using unique_hbitmap = unique_resource<GdiObjectTraits<HBITMAP>>;
 // Owner of a COM interface pointer: Release on reset.
 template <typename T>
 class unique_com {
-public:
+  public:
     unique_com() = default;
     explicit unique_com(T* value) : value_(value) {}
     ~unique_com() { reset(); }
@@ -165,7 +165,7 @@ public:
         return &value_;
     }
 
-private:
+  private:
     T* value_ = nullptr;
 };
 

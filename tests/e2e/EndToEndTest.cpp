@@ -24,7 +24,7 @@ constexpr int kLongSeconds = 1200;
 
 // The real program and the real converter, installed once for the suite.
 class EndToEndTest : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         converter = driver::environmentValue(L"VELQUORN_FFMPEG");
         program = driver::environmentValue(L"VELQUORN_EXE");
@@ -117,7 +117,8 @@ protected:
         if (!box) {
             return false;
         }
-        EXPECT_EQ(automation::messageBoxText(box), L"Are you sure you want to stop the conversion?");
+        EXPECT_EQ(automation::messageBoxText(box),
+                  L"Are you sure you want to stop the conversion?");
         pressButton(box, answer);
         return automation::waitForGone(box);
     }
