@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/ConvertCore.h"
+#include "tests/support/HiddenProcess.h"
 #include "utils/unique_resource.h"
 
 namespace {
@@ -22,30 +23,6 @@ const Batch kBatches[] = {{20, 2}, {10, 60}};
 
 std::wstring ffmpeg;
 
-int run(std::wstring commandLine) {
-    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
-    utils::unique_hfile nul(::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
-                                          OPEN_EXISTING, 0, nullptr));
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nul.get();
-    startup.hStdOutput = nul.get();
-    startup.hStdError = nul.get();
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                          nullptr, nullptr, &startup, &info)) {
-        return -1;
-    }
-    utils::unique_handle process(info.hProcess);
-    utils::unique_handle thread(info.hThread);
-    ::WaitForSingleObject(process.get(), INFINITE);
-    DWORD code = 1;
-    ::GetExitCodeProcess(process.get(), &code);
-    return static_cast<int>(code);
-}
-
 std::wstring quoted(const std::wstring& text) {
     return L"\"" + text + L"\"";
 }
@@ -57,12 +34,11 @@ std::wstring makeFolder(const std::wstring& path) {
 
 void emptyFolder(const std::wstring& folder) {
     WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((folder + L"\\*.mp3").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    utils::unique_hfind search(::FindFirstFileW((folder + L"\\*.mp3").c_str(), &found));
+    if (search) {
         do {
             ::DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
+        } while (::FindNextFileW(search.get(), &found));
     }
 }
 
@@ -71,8 +47,8 @@ double directLoop(const std::vector<std::wstring>& sources, const std::wstring& 
     for (const std::wstring& source : sources) {
         const std::wstring name = source.substr(source.rfind(L'\\') + 1);
         const std::wstring output = out + L"\\" + name.substr(0, name.size() - 4) + L"mp3";
-        run(quoted(ffmpeg) + L" -y -i " + quoted(source) + L" " + kArguments + L" " +
-            quoted(output));
+        testsupport::runAndWait(quoted(ffmpeg) + L" -y -i " + quoted(source) + L" " + kArguments +
+                                L" " + quoted(output));
     }
     return static_cast<double>(::GetTickCount64() - start);
 }
@@ -125,17 +101,18 @@ int wmain() {
         for (int i = 0; i < batch.files; ++i) {
             const std::wstring source = in + L"\\tone" + std::to_wstring(i) + L".flac";
             if (::GetFileAttributesW(source.c_str()) == INVALID_FILE_ATTRIBUTES) {
-                run(quoted(ffmpeg) + L" -y -f lavfi -i sine=frequency=" +
-                    std::to_wstring(220 + i * 10) + L":duration=" + std::to_wstring(batch.seconds) +
-                    L" -ac 2 " + quoted(source));
+                testsupport::runAndWait(quoted(ffmpeg) + L" -y -f lavfi -i sine=frequency=" +
+                                        std::to_wstring(220 + i * 10) + L":duration=" +
+                                        std::to_wstring(batch.seconds) + L" -ac 2 " +
+                                        quoted(source));
             }
             sources.push_back(source);
         }
         emptyFolder(outDirect);
         emptyFolder(outEngine);
         // One conversion first, so neither side pays for a cold file cache.
-        run(quoted(ffmpeg) + L" -y -i " + quoted(sources[0]) + L" " + kArguments + L" " +
-            quoted(outDirect + L"\\warm.mp3"));
+        testsupport::runAndWait(quoted(ffmpeg) + L" -y -i " + quoted(sources[0]) + L" " +
+                                kArguments + L" " + quoted(outDirect + L"\\warm.mp3"));
 
         const double direct = directLoop(sources, outDirect);
         int converted = 0;

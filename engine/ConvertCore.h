@@ -42,7 +42,7 @@ constexpr int32_t kOverwriteAllowed = 1;
 //
 // The queue and the four settings may change only while no worker runs.
 class ConvertCore {
-public:
+  public:
     ConvertCore();
     virtual ~ConvertCore();
 
@@ -78,7 +78,8 @@ public:
 
     // Writes a conversion script (outputPath given) or a probe script (outputPath
     // null, arguments unused) and returns its path; empty when it cannot be written.
-    std::wstring writeBatchScript(const std::wstring& sourcePath, const wchar_t* arguments,
+    std::wstring writeBatchScript(const std::wstring& sourcePath,
+                                  const wchar_t* arguments,
                                   const wchar_t* outputPath);
     // Runs a conversion script, handing its console output to parseProgressOutput
     // while parsing is set; false when the child cannot be started.
@@ -111,7 +112,7 @@ public:
     OverwriteCallback overwriteCallback = nullptr;
     INT_PTR callbackContext = 0;
 
-private:
+  private:
     void deleteJobs();
     void deleteScript(const std::wstring& scriptPath);
     // Drops the child's output for periodMs or until the child ends; returns

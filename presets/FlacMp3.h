@@ -4,13 +4,13 @@
 
 // Presets that produce MP3 files.
 class AudioMp3 : public MediaPreset {
-protected:
+  protected:
     using MediaPreset::MediaPreset;
 };
 
 // The program's catalogue: FLAC sources to MP3.
 class FlacMp3 : public AudioMp3 {
-public:
+  public:
     FlacMp3();
     const wchar_t* outputExtension(int index) const override;
 };

@@ -11,7 +11,7 @@ struct PresetEntry {
 
 // A catalogue of output presets over a static, read-only table.
 class MediaPreset {
-public:
+  public:
     explicit MediaPreset(const PresetEntry* table) : table_(table) {}
     virtual ~MediaPreset() = default;
 
@@ -25,7 +25,7 @@ public:
     MediaPreset(const MediaPreset&) = delete;
     MediaPreset& operator=(const MediaPreset&) = delete;
 
-private:
+  private:
     // The row at index, or nullptr when index is not a row before the terminator.
     const PresetEntry* rowAt(int index) const;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/ConvertCore.h"
+#include "engine/ConverterTool.h"
 #include "resources/resource.h"
 #include "ui/AppState.h"
 #include "ui/OutputFolder.h"
@@ -10,9 +11,6 @@
 #include "utils/event_lock.h"
 
 namespace {
-
-constexpr wchar_t kCoreFolder[] = L"\\core\\";
-constexpr wchar_t kCoreName[] = L"nyvrel.exe";
 
 HWND dialogItem(HWND dialog, int id) {
     HWND item = ::GetDlgItem(dialog, id);
@@ -91,7 +89,7 @@ std::wstring corePathBeside(const std::wstring& programPath) {
     if (lastSeparator != std::wstring::npos) {
         path.resize(lastSeparator);
     }
-    return path + kCoreFolder + kCoreName;
+    return path + L"\\" + converter::kCoreFolder + L"\\" + converter::kExecutableName;
 }
 
 std::wstring buildCorePath() {

@@ -18,7 +18,7 @@
 
 namespace {
 
-const wchar_t kWindowTitle[] = L"Velquorn 1.0";
+constexpr wchar_t kVersionSuffix[] = L" 1.0";
 constexpr INT_PTR kMainDialogResult = IDCANCEL;
 
 // Floor division by two, also for negative values.
@@ -141,7 +141,7 @@ bool onInitDialog(HWND window) {
     app::mainWindow = window;
     app::appIcon = ::LoadIconW(app::instance, MAKEINTRESOURCEW(IDI_APP));
     ::DragAcceptFiles(window, TRUE);
-    ::SetWindowTextW(window, kWindowTitle);
+    ::SetWindowTextW(window, (std::wstring(app::kProductName) + kVersionSuffix).c_str());
     ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app::appIcon));
     ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app::appIcon));
 

@@ -59,7 +59,9 @@ long completedPercent(long done, long total) {
     return static_cast<long>(done * 100.0 / total + 0.5);
 }
 
-ProgressView progressViewFor(EngineState state, int32_t jobCount, const ConvertJob* current,
+ProgressView progressViewFor(EngineState state,
+                             int32_t jobCount,
+                             const ConvertJob* current,
                              int32_t completedCount) {
     ProgressView view;
     if (state == EngineState::Running) {
@@ -144,8 +146,7 @@ void updateProgress(HWND dialog) {
 }
 
 void onStop(HWND dialog) {
-    const int answer = ::MessageBoxW(dialog, stopQuestion().c_str(), app::kProductName,
-                                     MB_YESNO);
+    const int answer = ::MessageBoxW(dialog, stopQuestion().c_str(), app::kProductName, MB_YESNO);
     ConvertCore* engine = app::engine.get();
     if (answer != IDYES || !engine) {
         return;

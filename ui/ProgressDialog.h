@@ -36,7 +36,9 @@ struct ProgressView {
 };
 
 // current is the engine's current job, or nullptr when none is current.
-ProgressView progressViewFor(EngineState state, int32_t jobCount, const ConvertJob* current,
+ProgressView progressViewFor(EngineState state,
+                             int32_t jobCount,
+                             const ConvertJob* current,
                              int32_t completedCount);
 
 // "%ld / %ld (%ld%%)"

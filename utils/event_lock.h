@@ -8,7 +8,7 @@ namespace utils {
 // it back. Such a lock is not recursive, so never nest two of these on one
 // event.
 class EventLock {
-public:
+  public:
     explicit EventLock(HANDLE event) : event_(event) {
         if (event_) {
             ::WaitForSingleObject(event_, INFINITE);
@@ -22,7 +22,7 @@ public:
     EventLock(const EventLock&) = delete;
     EventLock& operator=(const EventLock&) = delete;
 
-private:
+  private:
     HANDLE event_;
 };
 

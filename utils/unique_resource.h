@@ -10,7 +10,7 @@ namespace utils {
 // handle type, the value that means "none" and the release call.
 template <typename Traits>
 class unique_resource {
-public:
+  public:
     using pointer = typename Traits::pointer;
 
     unique_resource() = default;
@@ -52,7 +52,7 @@ public:
         return &value_;
     }
 
-private:
+  private:
     pointer value_ = Traits::invalid();
 };
 
@@ -67,6 +67,13 @@ struct FileHandleTraits {
     using pointer = HANDLE;
     static pointer invalid() { return INVALID_HANDLE_VALUE; }
     static void close(pointer h) { ::CloseHandle(h); }
+};
+
+// FindFirstFileW's search, ended by FindClose and not by CloseHandle.
+struct FindHandleTraits {
+    using pointer = HANDLE;
+    static pointer invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(pointer h) { ::FindClose(h); }
 };
 
 struct HkeyTraits {
@@ -87,17 +94,42 @@ struct HwndTraits {
     static void close(pointer h) { ::DestroyWindow(h); }
 };
 
+// A device context the program created (CreateCompatibleDC, CreateDCW).
+struct HdcTraits {
+    using pointer = HDC;
+    static pointer invalid() { return nullptr; }
+    static void close(pointer h) { ::DeleteDC(h); }
+};
+
+// The whole screen's device context from GetDC(nullptr): released, not deleted.
+struct ScreenDcTraits {
+    using pointer = HDC;
+    static pointer invalid() { return nullptr; }
+    static void close(pointer h) { ::ReleaseDC(nullptr, h); }
+};
+
+// Pens, brushes, fonts, bitmaps and regions; must no longer be selected into a DC.
+template <typename Object>
+struct GdiObjectTraits {
+    using pointer = Object;
+    static pointer invalid() { return nullptr; }
+    static void close(pointer h) { ::DeleteObject(h); }
+};
 
 using unique_handle = unique_resource<HandleTraits>;
 using unique_hfile = unique_resource<FileHandleTraits>;
+using unique_hfind = unique_resource<FindHandleTraits>;
 using unique_hkey = unique_resource<HkeyTraits>;
 using unique_hglobal = unique_resource<HglobalTraits>;
 using unique_hwnd = unique_resource<HwndTraits>;
+using unique_hdc = unique_resource<HdcTraits>;
+using unique_screen_dc = unique_resource<ScreenDcTraits>;
+using unique_hbitmap = unique_resource<GdiObjectTraits<HBITMAP>>;
 
 // Owner of a COM interface pointer: Release on reset.
 template <typename T>
 class unique_com {
-public:
+  public:
     unique_com() = default;
     explicit unique_com(T* value) : value_(value) {}
     ~unique_com() { reset(); }
@@ -133,7 +165,7 @@ public:
         return &value_;
     }
 
-private:
+  private:
     T* value_ = nullptr;
 };
 

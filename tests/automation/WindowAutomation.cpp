@@ -115,7 +115,8 @@ std::wstring messageBoxText(HWND box) {
 
 void pressButton(HWND dialog, int id) {
     HWND button = ::GetDlgItem(dialog, id);
-    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
 }
 
 bool waitForGone(HWND window, DWORD timeoutMs) {

@@ -27,7 +27,9 @@ std::wstring itemText(HWND dialog, int id);
 // A top-level dialog (class "#32770") of the process with this exact title,
 // optionally owned by owner; nullptr when there is none.
 HWND findDialog(DWORD processId, const std::wstring& title, HWND owner = nullptr);
-HWND waitForDialog(DWORD processId, const std::wstring& title, HWND owner = nullptr,
+HWND waitForDialog(DWORD processId,
+                   const std::wstring& title,
+                   HWND owner = nullptr,
                    DWORD timeoutMs = kDefaultTimeoutMs);
 // The text of a message box: its longest static text.
 std::wstring messageBoxText(HWND box);

@@ -58,8 +58,9 @@ bool writeFileBytes(const std::wstring& path, const std::string& bytes) {
     utils::unique_hfile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                            FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                               nullptr) &&
+    return file &&
+           ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                       nullptr) &&
            written == bytes.size();
 }
 
@@ -98,7 +99,8 @@ std::wstring makeScratchFolder(const std::wstring& prefix, const std::wstring& p
     }
 }
 
-bool installApp(const std::wstring& programExe, const std::wstring& converterExe,
+bool installApp(const std::wstring& programExe,
+                const std::wstring& converterExe,
                 const std::wstring& folder) {
     const std::wstring core = joinPath(folder, L"core");
     ::CreateDirectoryW(folder.c_str(), nullptr);
@@ -183,7 +185,7 @@ bool RunningApp::launch(const std::wstring& exe) {
         return false;
     }
     process_.reset(info.hProcess);
-    ::CloseHandle(info.hThread);
+    utils::unique_handle thread(info.hThread);
     processId_ = info.dwProcessId;
     main_ = automation::waitForDialog(processId_, kMainTitle, nullptr, kRunTimeoutMs);
     return main_ != nullptr;
@@ -226,8 +228,8 @@ std::vector<std::wstring> RunningApp::listEntries() const {
     const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
         wchar_t text[MAX_PATH] = {};
-        const LRESULT length =
-            ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        const LRESULT length = ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i),
+                                              reinterpret_cast<LPARAM>(text));
         entries.emplace_back(text, length > 0 ? static_cast<size_t>(length) : 0);
     }
     return entries;

@@ -26,8 +26,9 @@ std::string readFileBytes(const std::wstring& path);
 std::wstring makeScratchFolder(const std::wstring& prefix, const std::wstring& parent = L"");
 
 // Copies the program and the converter (as core\nyvrel.exe) into folder.
-bool installApp(const std::wstring& programExe, const std::wstring& converterExe,
-                 const std::wstring& folder);
+bool installApp(const std::wstring& programExe,
+                const std::wstring& converterExe,
+                const std::wstring& folder);
 // Runs a console program hidden and waits for it; its exit code, or -1.
 int runHidden(const std::wstring& commandLine, DWORD timeoutMs = kRunTimeoutMs);
 // A stereo FLAC of a sine tone, made by the converter itself.
@@ -37,7 +38,7 @@ bool makeFlac(const std::wstring& converterExe, const std::wstring& path, int se
 int countConvertersUnder(const std::wstring& appFolder);
 
 class RunningApp {
-public:
+  public:
     RunningApp() = default;
     ~RunningApp();
     RunningApp(const RunningApp&) = delete;
@@ -67,7 +68,7 @@ public:
     // Closes the main window as a user would and waits for the process.
     bool close(DWORD* exitCode, DWORD timeoutMs = kRunTimeoutMs);
 
-private:
+  private:
     utils::unique_handle process_;
     DWORD processId_ = 0;
     HWND main_ = nullptr;

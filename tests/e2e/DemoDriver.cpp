@@ -18,6 +18,7 @@
 #include "tests/automation/WindowAutomation.h"
 #include "tests/e2e/AppDriver.h"
 #include "tests/e2e/Screenshot.h"
+#include "utils/unique_resource.h"
 
 namespace {
 
@@ -113,13 +114,12 @@ int runDemo() {
 
     say(L"demo: MP3 files made in " + output + L":");
     WIN32_FIND_DATAW found{};
-    HANDLE search = ::FindFirstFileW(joinPath(output, L"*.mp3").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    utils::unique_hfind search(::FindFirstFileW(joinPath(output, L"*.mp3").c_str(), &found));
+    if (search) {
         do {
             say(L"  " + std::wstring(found.cFileName) + L"  (" +
                 std::to_wstring(found.nFileSizeLow) + L" bytes)");
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
+        } while (::FindNextFileW(search.get(), &found));
     }
     say(L"demo: screenshots in " + shots);
     return exitCode == 0 ? 0 : fail("the program's exit code");

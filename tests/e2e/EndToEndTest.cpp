@@ -9,6 +9,7 @@
 #include "resources/resource.h"
 #include "tests/automation/WindowAutomation.h"
 #include "tests/e2e/AppDriver.h"
+#include "utils/unique_resource.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ constexpr int kLongSeconds = 1200;
 
 // The real program and the real converter, installed once for the suite.
 class EndToEndTest : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         converter = driver::environmentValue(L"VELQUORN_FFMPEG");
         program = driver::environmentValue(L"VELQUORN_EXE");
@@ -116,7 +117,8 @@ protected:
         if (!box) {
             return false;
         }
-        EXPECT_EQ(automation::messageBoxText(box), L"Are you sure you want to stop the conversion?");
+        EXPECT_EQ(automation::messageBoxText(box),
+                  L"Are you sure you want to stop the conversion?");
         pressButton(box, answer);
         return automation::waitForGone(box);
     }
@@ -285,16 +287,15 @@ TEST_F(EndToEndTest, ClosingRightAfterAStopLeavesNoConverterAndSavesTheFolder) {
     EXPECT_EQ(exitCode, 0u) << "no crash";
     EXPECT_EQ(driver::countConvertersUnder(appFolder), 0) << "no converter may outlive the program";
 
-    HKEY key = nullptr;
+    utils::unique_hkey key;
     ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Tovarel Voviz Ezorirudo\\mp3", 0,
-                              KEY_READ, &key),
+                              KEY_READ, key.put()),
               ERROR_SUCCESS);
-    utils::unique_hkey owner(key);
     wchar_t saved[MAX_PATH + 1] = {};
     DWORD size = sizeof(saved) - sizeof(wchar_t);
     DWORD type = 0;
-    ASSERT_EQ(::RegQueryValueExW(key, L"out_dir", nullptr, &type, reinterpret_cast<BYTE*>(saved),
-                                 &size),
+    ASSERT_EQ(::RegQueryValueExW(key.get(), L"out_dir", nullptr, &type,
+                                 reinterpret_cast<BYTE*>(saved), &size),
               ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(std::wstring(saved, size / sizeof(wchar_t)), output);

@@ -3,22 +3,13 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
-#include <memory>
 #include <vector>
+
+#include "utils/unique_resource.h"
 
 namespace driver {
 
 namespace {
-
-struct DcRelease {
-    void operator()(HDC dc) const { ::ReleaseDC(nullptr, dc); }
-};
-struct DcDelete {
-    void operator()(HDC dc) const { ::DeleteDC(dc); }
-};
-struct ObjectDelete {
-    void operator()(HBITMAP bitmap) const { ::DeleteObject(bitmap); }
-};
 
 bool pngEncoder(CLSID* clsid) {
     UINT count = 0;
@@ -49,10 +40,9 @@ bool saveWindowShot(HWND window, const std::wstring& pngPath) {
     }
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
-    std::unique_ptr<HDC__, DcRelease> screen(::GetDC(nullptr));
-    std::unique_ptr<HDC__, DcDelete> memory(::CreateCompatibleDC(screen.get()));
-    std::unique_ptr<HBITMAP__, ObjectDelete> bitmap(
-        ::CreateCompatibleBitmap(screen.get(), width, height));
+    utils::unique_screen_dc screen(::GetDC(nullptr));
+    utils::unique_hdc memory(::CreateCompatibleDC(screen.get()));
+    utils::unique_hbitmap bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
     if (!screen || !memory || !bitmap) {
         return false;
     }

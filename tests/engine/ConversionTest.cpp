@@ -16,6 +16,7 @@
 #include "engine/ConvertCore.h"
 #include "engine/ConverterTool.h"
 #include "tests/engine/EngineTestSupport.h"
+#include "utils/unique_resource.h"
 
 namespace {
 
@@ -34,12 +35,11 @@ constexpr DWORD kRunTimeoutMs = 120000;
 std::set<std::wstring> filesMatching(const std::wstring& folder, const wchar_t* pattern) {
     std::set<std::wstring> names;
     WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    utils::unique_hfind search(::FindFirstFileW((folder + L"\\" + pattern).c_str(), &found));
+    if (search) {
         do {
             names.insert(folder + L"\\" + found.cFileName);
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
+        } while (::FindNextFileW(search.get(), &found));
     }
     return names;
 }

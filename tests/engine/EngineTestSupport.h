@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "tests/support/HiddenProcess.h"
 #include "utils/unique_resource.h"
 
 namespace testsupport {
@@ -52,8 +53,8 @@ inline bool exists(const std::wstring& path) {
 
 inline void removeTree(const std::wstring& folder) {
     WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    utils::unique_hfind search(::FindFirstFileW((folder + L"\\*").c_str(), &found));
+    if (search) {
         do {
             const std::wstring name = found.cFileName;
             if (name == L"." || name == L"..") {
@@ -65,8 +66,7 @@ inline void removeTree(const std::wstring& folder) {
             } else {
                 ::DeleteFileW(path.c_str());
             }
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
+        } while (::FindNextFileW(search.get(), &found));
     }
     ::RemoveDirectoryW(folder.c_str());
 }
@@ -119,45 +119,6 @@ inline std::wstring fakeConverterPath() {
 inline std::wstring ffmpegPath() {
     const wchar_t* path = ::_wgetenv(L"VELQUORN_FFMPEG");
     return path ? path : L"";
-}
-
-// Runs commandLine hidden and waits; output receives what it printed on its
-// standard output and error. Returns the exit code, or -1 when it cannot start.
-inline int runAndWait(std::wstring commandLine, std::string* output = nullptr) {
-    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
-    utils::unique_handle readEnd;
-    utils::unique_handle writeEnd;
-    ::CreatePipe(readEnd.put(), writeEnd.put(), &inheritable, 0);
-    ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
-    utils::unique_hfile nul(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                          &inheritable, OPEN_EXISTING, 0, nullptr));
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nul.get();
-    startup.hStdOutput = writeEnd.get();
-    startup.hStdError = writeEnd.get();
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                          nullptr, nullptr, &startup, &info)) {
-        return -1;
-    }
-    utils::unique_handle process(info.hProcess);
-    utils::unique_handle thread(info.hThread);
-    writeEnd.reset();
-    std::string collected;
-    char buffer[4096];
-    DWORD read = 0;
-    while (::ReadFile(readEnd.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-        collected.append(buffer, read);
-    }
-    ::WaitForSingleObject(process.get(), INFINITE);
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.get(), &code);
-    if (output) {
-        *output = collected;
-    }
-    return static_cast<int>(code);
 }
 
 // Makes a FLAC sine tone of the given seconds with the real converter.

@@ -21,8 +21,8 @@ TEST(ConvertCoreTest, NewEngineIsIdleAndEmpty) {
         << "the lock must start free";
     ::SetEvent(engine.queueLock.get());
     EXPECT_FALSE(engine.workerThread);
-    EXPECT_TRUE(engine.corePath.empty() && engine.outputDir.empty() &&
-                engine.arguments.empty() && engine.outputExt.empty());
+    EXPECT_TRUE(engine.corePath.empty() && engine.outputDir.empty() && engine.arguments.empty() &&
+                engine.outputExt.empty());
     EXPECT_TRUE(engine.jobs.empty());
     EXPECT_TRUE(engine.jobsByPath.empty());
     EXPECT_EQ(engine.state, EngineState::Idle);
@@ -97,9 +97,8 @@ TEST(ConvertCoreTest, SetJobProgressClampsAndIgnoresBadIndices) {
         int32_t expectSecond;
     };
     const Case cases[] = {
-        {50, 0, 50, 7},   {150, 0, 100, 7}, {-5, 0, 0, 7},   {100, 1, 7, 100},
-        {42, 2, 7, 7},    {42, -1, 7, 7},   {INT32_MAX, 1, 7, 100},
-        {INT32_MIN, 0, 0, 7},
+        {50, 0, 50, 7}, {150, 0, 100, 7}, {-5, 0, 0, 7},          {100, 1, 7, 100},
+        {42, 2, 7, 7},  {42, -1, 7, 7},   {INT32_MAX, 1, 7, 100}, {INT32_MIN, 0, 0, 7},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.percent << " at " << c.index);

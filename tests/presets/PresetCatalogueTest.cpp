@@ -6,7 +6,7 @@ namespace {
 
 // A catalogue over any table, to exercise the base class's walk.
 class TableCatalogue : public MediaPreset {
-public:
+  public:
     explicit TableCatalogue(const PresetEntry* table) : MediaPreset(table) {}
     const wchar_t* outputExtension(int) const override { return L"x"; }
 };
@@ -51,8 +51,8 @@ TEST(MediaPresetTest, NullTableIsAnEmptyCatalogue) {
 }
 
 TEST(MediaPresetTest, NullNameInFirstRowMeansNoPresets) {
-    static const PresetEntry table[] = {{nullptr, L"-ignored", nullptr}, {L"late", L"-a", nullptr},
-                                        {nullptr, nullptr, nullptr}};
+    static const PresetEntry table[] = {
+        {nullptr, L"-ignored", nullptr}, {L"late", L"-a", nullptr}, {nullptr, nullptr, nullptr}};
     TableCatalogue catalogue(table);
     EXPECT_EQ(catalogue.presetCount(), 0);
     EXPECT_EQ(catalogue.presetName(1), L"");

@@ -22,6 +22,7 @@
 #include "ui/AppState.h"
 #include "ui/ButtonImages.h"
 #include "ui/MainWindow.h"
+#include "utils/unique_resource.h"
 
 // The real main window from the program's own templates, run modally on a
 // thread of its own exactly as the entry point runs it; this thread drives it
@@ -178,31 +179,30 @@ struct StoredFolder {
 
 StoredFolder storedFolder() {
     StoredFolder stored;
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    utils::unique_hkey key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
         return stored;
     }
     wchar_t data[300] = {};
     DWORD size = sizeof(data) - sizeof(wchar_t);
     DWORD type = 0;
-    if (::RegQueryValueExW(key, L"out_dir", nullptr, &type, reinterpret_cast<BYTE*>(data), &size) ==
-            ERROR_SUCCESS &&
+    if (::RegQueryValueExW(key.get(), L"out_dir", nullptr, &type, reinterpret_cast<BYTE*>(data),
+                           &size) == ERROR_SUCCESS &&
         type == REG_SZ) {
         stored.present = true;
         stored.text.assign(data, size / sizeof(wchar_t));
     }
-    ::RegCloseKey(key);
     return stored;
 }
 
 void storeFolder(const std::wstring& folder) {
-    HKEY key = nullptr;
+    utils::unique_hkey key;
     ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr,
-                                &key, nullptr),
+                                key.put(), nullptr),
               ERROR_SUCCESS);
-    ::RegSetValueExW(key, L"out_dir", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+    ::RegSetValueExW(key.get(), L"out_dir", 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(folder.c_str()),
                      static_cast<DWORD>(folder.size() * sizeof(wchar_t)));
-    ::RegCloseKey(key);
 }
 
 // Saves what the screen shows of the window. PrintWindow would leave the
@@ -216,13 +216,13 @@ bool saveScreenshot(HWND window, const wchar_t* path) {
     ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&bounds), 2);
     const int width = bounds.right - bounds.left;
     const int height = bounds.bottom - bounds.top;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    utils::unique_screen_dc screen(::GetDC(nullptr));
+    utils::unique_hdc memory(::CreateCompatibleDC(screen.get()));
+    utils::unique_hbitmap bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
+    HGDIOBJ old = ::SelectObject(memory.get(), bitmap.get());
     const BOOL copied =
-        ::BitBlt(memory, 0, 0, width, height, screen, bounds.left, bounds.top, SRCCOPY);
-    ::SelectObject(memory, old);
+        ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), bounds.left, bounds.top, SRCCOPY);
+    ::SelectObject(memory.get(), old);
     bool saved = false;
     if (copied) {
         UINT count = 0;
@@ -233,14 +233,11 @@ bool saveScreenshot(HWND window, const wchar_t* path) {
         Gdiplus::GetImageEncoders(count, bytes, encoders);
         for (UINT i = 0; i < count; ++i) {
             if (std::wstring(encoders[i].MimeType) == L"image/png") {
-                Gdiplus::Bitmap image(bitmap, nullptr);
+                Gdiplus::Bitmap image(bitmap.get(), nullptr);
                 saved = image.Save(path, &encoders[i].Clsid, nullptr) == Gdiplus::Ok;
             }
         }
     }
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
     return saved;
 }
 
@@ -575,17 +572,14 @@ class Canvas {
         info.bmiHeader.biHeight = -height;
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
-        dc_ = ::CreateCompatibleDC(nullptr);
-        bitmap_ = ::CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_),
-                                     nullptr, 0);
-        old_ = ::SelectObject(dc_, bitmap_);
+        dc_.reset(::CreateCompatibleDC(nullptr));
+        bitmap_.reset(::CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS,
+                                         reinterpret_cast<void**>(&bits_), nullptr, 0));
+        old_ = ::SelectObject(dc_.get(), bitmap_.get());
         fill(RGB(255, 0, 255));
     }
-    ~Canvas() {
-        ::SelectObject(dc_, old_);
-        ::DeleteObject(bitmap_);
-        ::DeleteDC(dc_);
-    }
+    // The bitmap must leave the DC before either is deleted.
+    ~Canvas() { ::SelectObject(dc_.get(), old_); }
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
@@ -601,7 +595,7 @@ class Canvas {
         record.CtlID = static_cast<UINT>(id);
         record.itemAction = action;
         record.itemState = state;
-        record.hDC = dc_;
+        record.hDC = dc_.get();
         record.rcItem = {0, 0, width_, height_};
         onDrawItem(record);
         ::GdiFlush();
@@ -615,8 +609,9 @@ class Canvas {
 
   private:
     int width_, height_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
+    // Declared so that the bitmap is deleted before the DC.
+    utils::unique_hdc dc_;
+    utils::unique_hbitmap bitmap_;
     HGDIOBJ old_ = nullptr;
     DWORD* bits_ = nullptr;
 };

@@ -9,6 +9,7 @@
 #include "presets/FlacMp3.h"
 #include "ui/AppState.h"
 #include "ui/Settings.h"
+#include "utils/unique_resource.h"
 
 // These run against the real registry of the test prefix, under the
 // program's own key, which each test removes before and after.
@@ -25,19 +26,18 @@ struct RawValue {
 
 RawValue readRaw() {
     RawValue value;
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    utils::unique_hkey key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
         return value;
     }
     DWORD size = 0;
-    if (::RegQueryValueExW(key, L"out_dir", nullptr, &value.type, nullptr, &size) ==
+    if (::RegQueryValueExW(key.get(), L"out_dir", nullptr, &value.type, nullptr, &size) ==
         ERROR_SUCCESS) {
         value.present = true;
         value.bytes.resize(size);
-        ::RegQueryValueExW(key, L"out_dir", nullptr, &value.type, value.bytes.data(), &size);
+        ::RegQueryValueExW(key.get(), L"out_dir", nullptr, &value.type, value.bytes.data(), &size);
         value.bytes.resize(size);
     }
-    ::RegCloseKey(key);
     return value;
 }
 
@@ -47,12 +47,11 @@ void writeRaw(DWORD type, const void* data, DWORD size) {
     std::vector<BYTE> bytes(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
     bytes.push_back(0xFF);
     bytes.push_back(0xFF);
-    HKEY key = nullptr;
+    utils::unique_hkey key;
     ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr,
-                                &key, nullptr),
+                                key.put(), nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(::RegSetValueExW(key, L"out_dir", 0, type, bytes.data(), size), ERROR_SUCCESS);
-    ::RegCloseKey(key);
+    EXPECT_EQ(::RegSetValueExW(key.get(), L"out_dir", 0, type, bytes.data(), size), ERROR_SUCCESS);
 }
 
 class SettingsTest : public ::testing::Test {
@@ -69,17 +68,17 @@ class SettingsTest : public ::testing::Test {
 
 TEST_F(SettingsTest, FirstStartCreatesTheKeyWithNoValues) {
     EXPECT_EQ(loadOutputFolder(), L"");
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key), ERROR_SUCCESS)
+    utils::unique_hkey key;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.put()),
+              ERROR_SUCCESS)
         << "the first load leaves the key behind";
     DWORD values = 99;
     DWORD subkeys = 99;
-    EXPECT_EQ(::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+    EXPECT_EQ(::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
                                  &values, nullptr, nullptr, nullptr, nullptr),
               ERROR_SUCCESS);
     EXPECT_EQ(values, 0u);
     EXPECT_EQ(subkeys, 0u);
-    ::RegCloseKey(key);
 }
 
 TEST_F(SettingsTest, SavesTheTextWithoutTerminatorAndLoadsItBackUnchanged) {
@@ -133,8 +132,9 @@ TEST_F(SettingsTest, WithoutACatalogueNothingIsStored) {
     app::catalogue.reset();
     EXPECT_FALSE(saveOutputFolder(L"D:\\Music"));
     EXPECT_EQ(loadOutputFolder(), L"");
-    HKEY key = nullptr;
-    EXPECT_NE(::RegOpenKeyExW(HKEY_CURRENT_USER, kCompanyKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    utils::unique_hkey key;
+    EXPECT_NE(::RegOpenKeyExW(HKEY_CURRENT_USER, kCompanyKey, 0, KEY_READ, key.put()),
+              ERROR_SUCCESS);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ using automation::waitFor;
 // The engine as the dialog sees it, with the run driven by the test: start
 // only reports Running, and the test moves jobs and state itself.
 class ScriptedCore : public ConvertCore {
-public:
+  public:
     bool start() override {
         ++starts;
         if (!startSucceeds) {
@@ -49,7 +49,7 @@ public:
 // Runs template 130 modally on a thread of its own, as Convert does on the
 // user-interface thread, so the test can act as the user meanwhile.
 class ProgressDialogTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
         ::InitCommonControlsEx(&controls);
@@ -80,9 +80,8 @@ protected:
     HWND open() {
         dialogThread = std::thread([this] {
             threadId = ::GetCurrentThreadId();
-            result = ::DialogBoxParamW(::GetModuleHandleW(nullptr),
-                                       MAKEINTRESOURCEW(IDD_PROGRESS), nullptr,
-                                       progressDialogProc, 0);
+            result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PROGRESS),
+                                       nullptr, progressDialogProc, 0);
             ended = true;
         });
         HWND dialog = automation::waitForDialog(::GetCurrentProcessId(), L"Progress");
@@ -329,7 +328,7 @@ TEST_F(ProgressDialogTest, CloseRequestsEscAndAltF4DoNotEndTheDialog) {
 }
 
 class OverwriteQuestionTest : public ProgressDialogTest {
-protected:
+  protected:
     // Asks from a worker thread, as the engine does, and returns the answer.
     // A box that should not appear is dismissed and reported.
     int32_t askFromWorker(int32_t code, int answerWith, std::wstring* shownText) {

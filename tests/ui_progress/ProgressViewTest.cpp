@@ -35,8 +35,8 @@ TEST(ProgressViewTest, RunningJobGivesFileNumberSourceAndWholeRunBar) {
         {1, 0, 7, L"1 / 1 (7%)", 7, 100},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.count << " jobs, job " << c.index << " at "
-                                        << c.percent);
+        SCOPED_TRACE(testing::Message()
+                     << c.count << " jobs, job " << c.index << " at " << c.percent);
         const ConvertJob job = jobAt(c.index, c.percent, L"D:\\music\\b.flac");
         const ProgressView view = progressViewFor(EngineState::Running, c.count, &job, 0);
         EXPECT_EQ(view.summary, c.summary);
@@ -54,8 +54,8 @@ TEST(ProgressViewTest, CompletedRunCountsFinishedJobsRoundedHalfUp) {
         const wchar_t* summary;
     };
     const std::vector<Case> cases = {
-        {2, 3, L"2 / 3 (67%)"},  {1, 3, L"1 / 3 (33%)"}, {3, 3, L"3 / 3 (100%)"},
-        {0, 3, L"0 / 3 (0%)"},   {1, 8, L"1 / 8 (13%)"}, {1, 200, L"1 / 200 (1%)"},
+        {2, 3, L"2 / 3 (67%)"},    {1, 3, L"1 / 3 (33%)"}, {3, 3, L"3 / 3 (100%)"},
+        {0, 3, L"0 / 3 (0%)"},     {1, 8, L"1 / 8 (13%)"}, {1, 200, L"1 / 200 (1%)"},
         {1, 201, L"1 / 201 (0%)"},
     };
     for (const Case& c : cases) {
@@ -78,8 +78,10 @@ TEST(ProgressViewTest, NoCurrentJobOrStoppedRunLeavesTextsAndEmptiesBar) {
         const ConvertJob* current;
     };
     const std::vector<Case> cases = {
-        {EngineState::Running, nullptr},      {EngineState::Idle, &job},
-        {EngineState::StopRequested, &job},   {EngineState::Stopped, &job},
+        {EngineState::Running, nullptr},
+        {EngineState::Idle, &job},
+        {EngineState::StopRequested, &job},
+        {EngineState::Stopped, &job},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.state));

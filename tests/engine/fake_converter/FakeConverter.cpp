@@ -13,6 +13,8 @@
 #include <cwchar>
 #include <string>
 
+#include "utils/unique_resource.h"
+
 namespace {
 
 enum class Mode {
@@ -131,7 +133,8 @@ int probe(Mode mode) {
 }
 
 int convert(Mode mode, const std::wstring& output) {
-    CloseHandle(CreateThread(nullptr, 0, readStdin, nullptr, 0, nullptr));
+    // The reader runs until the process ends; nobody waits on it.
+    const utils::unique_handle reader(CreateThread(nullptr, 0, readStdin, nullptr, 0, nullptr));
     const std::string converted = "converted by the fake\n";
     if (mode == Mode::Quit) {
         return 1;
