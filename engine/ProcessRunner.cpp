@@ -22,9 +22,10 @@ constexpr ULONGLONG kStopGraceMs = 10000;
 constexpr int kMaxChunksPerPoll = 16;
 // While output is dropped, the pause between looks at an empty pipe.
 constexpr DWORD kDrainIdleMs = 5;
-// How long a probe, ended after a stop request, may take to go away before
-// its log is read.
-constexpr DWORD kProbeEndWaitMs = 5000;
+// How long the processes of an ended script may take to go away before its
+// files are read and deleted.
+constexpr DWORD kProcessEndWaitMs = 5000;
+constexpr DWORD kProcessEndPollMs = 10;
 
 void trace(const char* text) {
     ::OutputDebugStringA(text);
@@ -73,6 +74,24 @@ bool startChild(std::wstring commandLine,
     }
     ::ResumeThread(child.thread.get());
     return true;
+}
+
+// cmd can end before the converter it started, which inherited its handles
+// (the script's redirection among them); a file they hold cannot be deleted.
+void waitForJobToEmpty(HANDLE job) {
+    if (!job) {
+        return;
+    }
+    const ULONGLONG end = ::GetTickCount64() + kProcessEndWaitMs;
+    for (;;) {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+        if (!::QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
+                                         sizeof(accounting), nullptr) ||
+            accounting.ActiveProcesses == 0 || ::GetTickCount64() >= end) {
+            return;
+        }
+        ::Sleep(kProcessEndPollMs);
+    }
 }
 
 DWORD bytesWaiting(HANDLE pipe) {
@@ -211,6 +230,7 @@ bool ConvertCore::runProcess(const std::wstring& scriptPath) {
         // pipe, so the poll interval is spent emptying it.
         wait = discardProcessOutput(outputRead.get(), child.process.get(), kConversionPollMs);
     }
+    waitForJobToEmpty(child.job.get());
     child.process.reset();
     child.thread.reset();
     trace("----- runProcess : CloseHandle -----\n");
@@ -252,8 +272,9 @@ bool ConvertCore::runProcess2(const std::wstring& scriptPath, std::string* text)
         if (!child.job || !::TerminateJobObject(child.job.get(), 1)) {
             ::TerminateProcess(child.process.get(), 1);
         }
-        ::WaitForSingleObject(child.process.get(), kProbeEndWaitMs);
+        ::WaitForSingleObject(child.process.get(), kProcessEndWaitMs);
     }
+    waitForJobToEmpty(child.job.get());
     child.process.reset();
     child.thread.reset();
     child.job.reset();

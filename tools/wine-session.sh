@@ -29,7 +29,9 @@ wine_session_start() {
     fi
 
     mkdir -p "$prefix"
-    "$WINESERVER" -p </dev/null >/dev/null 2>&1
+    # A server left behind by an interrupted run would keep its old state.
+    "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+    "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
     "$WINE64" wineboot </dev/null >/dev/null 2>&1 || true
     trap wine_session_stop EXIT
 }
