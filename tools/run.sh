@@ -41,7 +41,8 @@ export VELQUORN_DEMO_DIR="$(winpath "$demo")"
 status=0
 "$WINE64" explorer /desktop=velquorn,1024x768 "$root/build/x86_64/tests/e2e/velquorn_demo.exe" \
     >"$demo/driver.log" 2>&1 </dev/null || status=$?
-tr -d '\r' <"$demo/driver.log" | grep -a -v -e '^[0-9a-f]*:\(err\|fixme\|warn\)' -e '^wine: ' || true
+# The driver prints in the ANSI code page of the Wine prefix.
+tr -d '\r' <"$demo/driver.log" | iconv -f CP1252 -t UTF-8 | grep -a -v -e '^[0-9a-f]*:\(err\|fixme\|warn\)' -e '^wine: ' || true
 if [ -d "$demo/MP3" ]; then
     echo "run: MP3 files:"
     find "$demo/MP3" -name '*.mp3' -printf '  %p (%s bytes)\n' | sort
