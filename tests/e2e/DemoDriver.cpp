@@ -106,6 +106,10 @@ int runDemo() {
     if (!automation::waitForGone(progress)) {
         return fail("closing the progress dialog");
     }
+    // The converted entries are selected once the dialog has gone; show them.
+    automation::waitFor([&] { return app.isSelected(0); });
+    ::RedrawWindow(app.mainWindow(), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     driver::saveWindowShot(app.mainWindow(), joinPath(shots, L"main-window-after-run.png"));
     DWORD exitCode = 1;
     if (!app.close(&exitCode)) {
