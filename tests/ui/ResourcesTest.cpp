@@ -37,7 +37,7 @@ std::vector<BYTE> resourceBytes(LPCWSTR type, LPCWSTR name) {
 
 // ---- dialog templates ------------------------------------------------------
 
-struct ControlSpec {
+struct ControlLayout {
     int id;
     WORD classAtom;  // 0x80 button, 0x81 edit, 0x82 static, 0x83 list box, 0x85 combo box
     const wchar_t* text;
@@ -45,10 +45,10 @@ struct ControlSpec {
     DWORD style;
 };
 
-struct DialogSpec {
+struct DialogLayout {
     DWORD style;
     short cx, cy;
-    std::vector<ControlSpec> controls;
+    std::vector<ControlLayout> controls;
 };
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
@@ -63,7 +63,7 @@ constexpr DWORD kPush = kChild | BS_PUSHBUTTON | WS_TABSTOP;
 constexpr DWORD kHint = kChild | BS_OWNERDRAW | WS_DISABLED;
 constexpr DWORD kCombo = kChild | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
 
-std::vector<ControlSpec> commonTop() {
+std::vector<ControlLayout> commonTop() {
     return {
         {IDC_ADD, 0x80, L"Add", 0, 0, 36, 25, kImageButton},
         {IDC_REMOVE, 0x80, L"Remove", 36, 0, 36, 25, kImageButton},
@@ -73,32 +73,35 @@ std::vector<ControlSpec> commonTop() {
     };
 }
 
-DialogSpec mainSpec() {
-    DialogSpec spec{kDialogStyle, 372, 194, commonTop()};
-    const std::vector<ControlSpec> rest = {
-        {IDC_OUTPUT_LABEL, 0x82, L"Output Folder:", 7, 160, 48, 8, kLabel},
-        {IDC_OUTPUT_FOLDER, 0x81, L"", 7, 173, 295, 14, kEdit},
-        {IDC_BROWSE_FOLDER, 0x80, L"...", 305, 173, 20, 14, kPush},
-        {IDC_OPEN_FOLDER, 0x80, L"Open", 325, 173, 40, 14, kPush},
-        {IDC_DROP_HINT, 0x80, L"Drag and Drop Here", 78, 84, 216, 25, kHint},
-    };
-    spec.controls.insert(spec.controls.end(), rest.begin(), rest.end());
-    return spec;
+// Both main layouts share the top row and the list, then differ below it.
+DialogLayout mainLayoutWith(short height, const std::vector<ControlLayout>& rest) {
+    DialogLayout layout{kDialogStyle, 372, height, commonTop()};
+    layout.controls.insert(layout.controls.end(), rest.begin(), rest.end());
+    return layout;
 }
 
-DialogSpec mainWithPresetsSpec() {
-    DialogSpec spec{kDialogStyle, 372, 219, commonTop()};
-    const std::vector<ControlSpec> rest = {
-        {IDC_PRESET_LABEL, 0x82, L"Preset:", 7, 159, 24, 8, kLabel},
-        {IDC_PRESET, 0x85, L"", 7, 170, 358, 30, kCombo},
-        {IDC_OUTPUT_LABEL, 0x82, L"Output Folder:", 7, 185, 48, 8, kLabel},
-        {IDC_OUTPUT_FOLDER, 0x81, L"", 7, 198, 295, 14, kEdit},
-        {IDC_BROWSE_FOLDER, 0x80, L"...", 305, 198, 20, 14, kPush},
-        {IDC_OPEN_FOLDER, 0x80, L"Open", 325, 198, 40, 14, kPush},
-        {IDC_DROP_HINT, 0x80, L"Drag and Drop Here", 78, 84, 216, 25, kHint},
-    };
-    spec.controls.insert(spec.controls.end(), rest.begin(), rest.end());
-    return spec;
+DialogLayout mainLayout() {
+    return mainLayoutWith(194,
+                          {
+                              {IDC_OUTPUT_LABEL, 0x82, L"Output Folder:", 7, 160, 48, 8, kLabel},
+                              {IDC_OUTPUT_FOLDER, 0x81, L"", 7, 173, 295, 14, kEdit},
+                              {IDC_BROWSE_FOLDER, 0x80, L"...", 305, 173, 20, 14, kPush},
+                              {IDC_OPEN_FOLDER, 0x80, L"Open", 325, 173, 40, 14, kPush},
+                              {IDC_DROP_HINT, 0x80, L"Drag and Drop Here", 78, 84, 216, 25, kHint},
+                          });
+}
+
+DialogLayout mainWithPresetsLayout() {
+    return mainLayoutWith(219,
+                          {
+                              {IDC_PRESET_LABEL, 0x82, L"Preset:", 7, 159, 24, 8, kLabel},
+                              {IDC_PRESET, 0x85, L"", 7, 170, 358, 30, kCombo},
+                              {IDC_OUTPUT_LABEL, 0x82, L"Output Folder:", 7, 185, 48, 8, kLabel},
+                              {IDC_OUTPUT_FOLDER, 0x81, L"", 7, 198, 295, 14, kEdit},
+                              {IDC_BROWSE_FOLDER, 0x80, L"...", 305, 198, 20, 14, kPush},
+                              {IDC_OPEN_FOLDER, 0x80, L"Open", 325, 198, 40, 14, kPush},
+                              {IDC_DROP_HINT, 0x80, L"Drag and Drop Here", 78, 84, 216, 25, kHint},
+                          });
 }
 
 // Reads an extended dialog template field by field.
@@ -152,7 +155,7 @@ class TemplateReader {
     bool ok_ = true;
 };
 
-void expectTemplate(int templateId, const DialogSpec& spec) {
+void expectTemplate(int templateId, const DialogLayout& layout) {
     SCOPED_TRACE("template " + std::to_string(templateId));
     const std::vector<BYTE> bytes = resourceBytes(RT_DIALOG, MAKEINTRESOURCEW(templateId));
     ASSERT_FALSE(bytes.empty());
@@ -161,13 +164,13 @@ void expectTemplate(int templateId, const DialogSpec& spec) {
     EXPECT_EQ(in.word(), 0xFFFF);
     EXPECT_EQ(in.dword(), 0u) << "help id";
     EXPECT_EQ(in.dword(), 0u) << "extended style";
-    EXPECT_EQ(in.dword(), spec.style);
+    EXPECT_EQ(in.dword(), layout.style);
     const WORD count = in.word();
-    ASSERT_EQ(count, spec.controls.size());
+    ASSERT_EQ(count, layout.controls.size());
     EXPECT_EQ(in.shortValue(), 0);
     EXPECT_EQ(in.shortValue(), 0);
-    EXPECT_EQ(in.shortValue(), spec.cx);
-    EXPECT_EQ(in.shortValue(), spec.cy);
+    EXPECT_EQ(in.shortValue(), layout.cx);
+    EXPECT_EQ(in.shortValue(), layout.cy);
     EXPECT_EQ(in.nameOrOrdinal(), L"") << "no menu";
     EXPECT_EQ(in.nameOrOrdinal(), L"") << "the default dialog class";
     EXPECT_EQ(in.text(), L"Voviz Ezorirudo");
@@ -176,7 +179,7 @@ void expectTemplate(int templateId, const DialogSpec& spec) {
     EXPECT_EQ(in.byte(), 0) << "italic";
     EXPECT_EQ(in.byte(), 1) << "character set";
     EXPECT_EQ(in.text(), L"MS Shell Dlg");
-    for (const ControlSpec& want : spec.controls) {
+    for (const ControlLayout& want : layout.controls) {
         SCOPED_TRACE("control " + std::to_string(want.id));
         in.alignToDword();
         EXPECT_EQ(in.dword(), 0u) << "help id";
@@ -195,8 +198,8 @@ void expectTemplate(int templateId, const DialogSpec& spec) {
 }
 
 TEST(ResourcesTest, MainTemplatesHoldExactlyTheirControlsInTabOrder) {
-    expectTemplate(IDD_MAIN, mainSpec());
-    expectTemplate(IDD_MAIN_WITH_PRESETS, mainWithPresetsSpec());
+    expectTemplate(IDD_MAIN, mainLayout());
+    expectTemplate(IDD_MAIN_WITH_PRESETS, mainWithPresetsLayout());
 }
 
 // ---- pictures --------------------------------------------------------------
